@@ -1,0 +1,21 @@
+# Compiler options shared by every target of the project: warnings and sanitizers.
+add_library(pp_options INTERFACE)
+# Designated initialisers that leave members to their defaults are the point of them.
+target_compile_options(pp_options INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+if(PP_WARNINGS_AS_ERRORS)
+    target_compile_options(pp_options INTERFACE -Werror)
+endif()
+
+if(PP_SANITIZE)
+    string(REPLACE ";" "," pp_sanitizers "${PP_SANITIZE}")
+    add_compile_options(-fsanitize=${pp_sanitizers} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${pp_sanitizers})
+endif()
+
+# pp_module_code(target): the code that ends up inside the module is built hidden, so that the
+# shared library exports only what it marks for export.
+function(pp_hidden_visibility target)
+    set_target_properties(${target} PROPERTIES
+        CXX_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON)
+endfunction()

@@ -1,0 +1,140 @@
+#include "headless-host/logger/LoggerService.h"
+
+#include "service-common/TextConversion.h"
+
+#include <cstring>
+
+namespace headless {
+
+namespace {
+
+const char* LevelName(std::uint32_t level) {
+    static const char* const kNames[] = {"trace", "debug", "info", "warning", "error"};
+    return level < std::size(kNames) ? kNames[level] : "error";
+}
+
+// The host's logger lives as long as the library; modules keep their own references.
+ServiceObject* TheLogger() {
+    static ServiceObject* logger = so::ServiceObjectCppTheConcrete<LoggerService>::Create();
+    return logger;
+}
+
+} // namespace
+
+void LoggerService::BindMethods(so::MethodBinder<LoggerService>& binder) {
+    binder.Bind<host::Logger::SetOutputFile, &LoggerService::SetOutputFile>();
+    binder.Bind<host::Logger::SetMinimumLevel, &LoggerService::SetMinimumLevel>();
+    binder.Bind<host::Logger::GetMinimumLevel, &LoggerService::GetMinimumLevel>();
+    binder.Bind<host::Logger::Flush, &LoggerService::Flush>();
+    binder.Bind<host::Logger::GetEntryCount, &LoggerService::GetEntryCount>();
+    binder.Bind<host::Logger::GetLastEntry, &LoggerService::GetLastEntry>();
+    binder.Bind<host::Logger::WriteNarrow, &LoggerService::WriteNarrow>();
+    binder.Bind<host::Logger::WriteWide, &LoggerService::WriteWide>();
+}
+
+LoggerService::~LoggerService() {
+    if (file_ != nullptr)
+        std::fclose(file_);
+}
+
+SOResult LoggerService::SetOutputFile(const char* path) {
+    std::FILE* file = nullptr;
+    if (path != nullptr) {
+        file = std::fopen(path, "a");
+        if (file == nullptr)
+            throw so::ServiceObjectException(so::kInvalidArgument,
+                                             std::string("Cannot open the log file ") + path + ": " +
+                                                 std::strerror(errno));
+    }
+    std::lock_guard lock(mutex_);
+    if (file_ != nullptr)
+        std::fclose(file_);
+    file_ = file;
+    return so::kOk;
+}
+
+SOResult LoggerService::SetMinimumLevel(std::uint32_t level) {
+    std::lock_guard lock(mutex_);
+    minimumLevel_ = level;
+    return so::kOk;
+}
+
+SOResult LoggerService::GetMinimumLevel(std::uint32_t* level) {
+    if (level == nullptr)
+        return so::kInvalidArgument;
+    std::lock_guard lock(mutex_);
+    *level = minimumLevel_;
+    return so::kOk;
+}
+
+SOResult LoggerService::Flush() {
+    std::lock_guard lock(mutex_);
+    std::fflush(file_ != nullptr ? file_ : stderr);
+    return so::kOk;
+}
+
+SOResult LoggerService::GetEntryCount(std::uint64_t* count) {
+    if (count == nullptr)
+        return so::kInvalidArgument;
+    std::lock_guard lock(mutex_);
+    *count = entryCount_;
+    return so::kOk;
+}
+
+SOResult LoggerService::GetLastEntry(char* buffer, std::uint32_t* inOutLength) {
+    if (inOutLength == nullptr)
+        return so::kInvalidArgument;
+    std::lock_guard lock(mutex_);
+    if (buffer != nullptr) {
+        if (*inOutLength < lastEntry_.size())
+            return so::kInvalidArgument;
+        std::memcpy(buffer, lastEntry_.c_str(), lastEntry_.size() + 1);
+    }
+    *inOutLength = std::uint32_t(lastEntry_.size());
+    return so::kOk;
+}
+
+SOResult LoggerService::WriteNarrow(const char* text, std::uint32_t length, std::uint32_t level,
+                                    const LogSource* source) {
+    if (text == nullptr)
+        return so::kInvalidArgument;
+    Write(std::string(text, length), level, source);
+    return so::kOk;
+}
+
+SOResult LoggerService::WriteWide(const wchar_t* text, std::uint32_t length, std::uint32_t level,
+                                  const LogSource* source) {
+    if (text == nullptr)
+        return so::kInvalidArgument;
+    Write(so::Utf8FromWide(std::wstring_view(text, length)), level, source);
+    return so::kOk;
+}
+
+void LoggerService::Write(const std::string& text, std::uint32_t level, const LogSource* source) {
+    std::string entry = std::string("[") + LevelName(level) + "] ";
+    if (source != nullptr && source->file != nullptr) {
+        entry += source->file;
+        entry += ':' + std::to_string(source->line);
+        if (source->function != nullptr)
+            entry += std::string(" ") + source->function;
+        entry += ": ";
+    }
+    entry += text;
+    std::lock_guard lock(mutex_);
+    if (level < minimumLevel_)
+        return;
+    std::fprintf(file_ != nullptr ? file_ : stderr, "%s\n", entry.c_str());
+    ++entryCount_;
+    lastEntry_ = std::move(entry);
+}
+
+} // namespace headless
+
+extern "C" __attribute__((visibility("default"))) SOResult GetLogger(ServiceObject** out) {
+    if (out == nullptr)
+        return so::kInvalidArgument;
+    ServiceObject* logger = headless::TheLogger();
+    logger->header.AddRef(logger);
+    *out = logger;
+    return so::kOk;
+}

@@ -1,0 +1,93 @@
+// The host's text conversions, with the two-call length pattern.
+#include "host/SupportLibrary.h"
+
+#include <boost/locale/encoding.hpp>
+#include <boost/locale/encoding_utf.hpp>
+
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+// Windows-1252 is the ANSI code page this host reports.
+constexpr const char* kAnsiCodePage = "windows-1252";
+
+template <class Char>
+std::size_t SourceLength(const Char* source, std::uint32_t length) {
+    if (length != so::kLengthOfNullTerminated)
+        return length;
+    return std::char_traits<Char>::length(source);
+}
+
+// Shared tail of every conversion: report the length, or copy into the caller's buffer.
+template <class Char>
+SOResult Deliver(const std::basic_string<Char>& converted, Char* destination, std::uint32_t* inOutLength) {
+    if (destination == nullptr) {
+        *inOutLength = std::uint32_t(converted.size());
+        return so::kOk;
+    }
+    if (*inOutLength < converted.size())
+        return so::kInvalidArgument;
+    std::memcpy(destination, converted.data(), converted.size() * sizeof(Char));
+    if (*inOutLength > converted.size())
+        destination[converted.size()] = Char(0);
+    *inOutLength = std::uint32_t(converted.size());
+    return so::kOk;
+}
+
+template <class From, class To, class Converter>
+SOResult Convert(const From* source, std::uint32_t sourceLength, To* destination, std::uint32_t* inOutLength,
+                 Converter convert) {
+    if (inOutLength == nullptr || (source == nullptr && sourceLength != 0))
+        return so::kInvalidArgument;
+    if (source == nullptr)
+        return Deliver(std::basic_string<To>(), destination, inOutLength);
+    try {
+        std::size_t length = SourceLength(source, sourceLength);
+        return Deliver(convert(source, source + length), destination, inOutLength);
+    } catch (const std::exception&) {
+        return so::kInvalidArgument; // invalid sequences or an unknown code page
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+SOResult SLConvertUTF8ToUTF16(const char* source, std::uint32_t sourceLength, wchar_t* destination,
+                              std::uint32_t* inOutLength) {
+    return Convert(source, sourceLength, destination, inOutLength, [](const char* begin, const char* end) {
+        return boost::locale::conv::utf_to_utf<wchar_t>(begin, end, boost::locale::conv::stop);
+    });
+}
+
+SOResult SLConvertUTF16ToUTF8(const wchar_t* source, std::uint32_t sourceLength, char* destination,
+                              std::uint32_t* inOutLength) {
+    return Convert(source, sourceLength, destination, inOutLength, [](const wchar_t* begin, const wchar_t* end) {
+        return boost::locale::conv::utf_to_utf<char>(begin, end, boost::locale::conv::stop);
+    });
+}
+
+SOResult SLConvertACPToUnicode(const char* source, std::uint32_t sourceLength, wchar_t* destination,
+                               std::uint32_t* inOutLength) {
+    return Convert(source, sourceLength, destination, inOutLength, [](const char* begin, const char* end) {
+        return boost::locale::conv::to_utf<wchar_t>(begin, end, kAnsiCodePage, boost::locale::conv::skip);
+    });
+}
+
+SOResult SLConvertUnicodeToACP(const wchar_t* source, std::uint32_t sourceLength, char* destination,
+                               std::uint32_t* inOutLength) {
+    return Convert(source, sourceLength, destination, inOutLength, [](const wchar_t* begin, const wchar_t* end) {
+        std::string result;
+        // Characters the code page lacks become '?', one per character, as the system converter does.
+        for (const wchar_t* at = begin; at != end; ++at) {
+            std::string one = boost::locale::conv::from_utf<wchar_t>(at, at + 1, kAnsiCodePage,
+                                                                     boost::locale::conv::skip);
+            result += one.empty() ? std::string("?") : one;
+        }
+        return result;
+    });
+}
+
+} // extern "C"

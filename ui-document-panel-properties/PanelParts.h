@@ -1,0 +1,22 @@
+// What the plug-in makes of the panel: the panel handler, its documents-collection subscription,
+// and the commands the panel runs on documents.
+#pragma once
+
+#include "host/ServiceObject.h"
+#include "service-common/ServiceObjectPtr.h"
+
+namespace panel {
+
+// A new "UIHandler" for the panel page, with one reference. Raises ServiceObjectException
+// (0x80004001) while the panel handler is not available in this build.
+so::Ref CreatePropertiesPanelHandler();
+
+// Hands the host's "UIDocumentsCollection" to the handler's document-view observer, which
+// subscribes to it.
+void SubscribeDocumentsCollection(ServiceObject* handler, ServiceObject* collection);
+
+// A new "SetActionPropDataCommand". Raises ServiceObjectException (0x80004001) while the command
+// is not available in this build.
+so::Ref CreateSetActionPropDataCommand();
+
+} // namespace panel

@@ -1,0 +1,30 @@
+// Log entries to the host's logger, found once per process among the loaded modules.
+#pragma once
+
+#include "host/Logger.h"
+
+#include <boost/format.hpp>
+
+#include <source_location>
+#include <string>
+#include <string_view>
+
+namespace ui {
+
+// True when the host's logger was found ("logger.dll" exporting GetLogger). Looked up on first
+// use; the outcome is remembered either way.
+bool IsLoggerAvailable();
+
+// Writes one entry; without a logger nothing happens. Never throws.
+void Log(host::LogLevel level, std::wstring_view message, std::source_location where = std::source_location::current());
+
+// "%1%", "%2%"… filled in order.
+template <class... Args>
+std::wstring FormatMessage(const wchar_t* pattern, const Args&... args) {
+    boost::wformat format(pattern);
+    format.exceptions(boost::io::no_error_bits);
+    (format % ... % args);
+    return format.str();
+}
+
+} // namespace ui
