@@ -113,9 +113,16 @@ struct Method<Pos, R(Args...)> {
     using Function = R (*)(ServiceObject*, Args...);
 };
 
+// The methods an interface declares. Positions may leave gaps (slots that belong to someone else);
+// the table then has kSlotCount = highest position + 1 slots.
 template <class... M>
 struct MethodList {
     static constexpr std::size_t kCount = sizeof...(M);
+    static constexpr std::size_t kSlotCount = [] {
+        std::size_t slots = 0;
+        ((slots = M::kPosition + 1 > slots ? M::kPosition + 1 : slots), ...);
+        return slots;
+    }();
 };
 
 // The table size an interface with N methods declares.

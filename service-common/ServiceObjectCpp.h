@@ -54,14 +54,21 @@ public:
         slots_[M::kPosition] = reinterpret_cast<SOMethodSlot>(&ConstantThunk<M, Code>::Call);
     }
 
-    // Every slot starts as "not implemented": result 1, nothing recorded.
-    static void FillDefaults(SOMethodSlot* slots) { FillDefaults(slots, typename Interface::Methods{}); }
+    // Every slot starts as "not implemented": result 1, nothing recorded. Slots the interface does
+    // not declare (gaps) answer the same to a caller that knows them.
+    static void FillDefaults(SOMethodSlot* slots, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            slots[i] = reinterpret_cast<SOMethodSlot>(&UndeclaredSlot);
+        FillDefaults(slots, typename Interface::Methods{});
+    }
 
 private:
     template <class... M>
     static void FillDefaults(SOMethodSlot* slots, MethodList<M...>) {
         ((slots[M::kPosition] = reinterpret_cast<SOMethodSlot>(&ConstantThunk<M, kNothingProvided>::Call)), ...);
     }
+
+    static SOResult UndeclaredSlot(ServiceObject*) { return kNothingProvided; }
 
     template <class M, SOResult Code>
     struct ConstantThunk;
@@ -111,8 +118,8 @@ template <class T>
 class ServiceObjectCppTheConcrete {
 public:
     using Interface = typename T::Interface;
-    static constexpr std::size_t kSlotCount = Interface::Methods::kCount;
-    static_assert(std::size(Interface::kMethodNames) == kSlotCount, "one name per interface method");
+    static constexpr std::size_t kSlotCount = Interface::Methods::kSlotCount;
+    static_assert(std::size(Interface::kMethodNames) == kSlotCount, "one name (or null) per slot");
     static_assert(std::is_base_of_v<ObjectBase, T>, "implementation classes derive from so::ObjectBase");
 
     // A new object with one reference for the caller.
@@ -150,7 +157,7 @@ private:
                           &GetRefCount,
                           &GetWeakReference,
                           &GetLastErrorInfo};
-        MethodBinder<T>::FillDefaults(slots_);
+        MethodBinder<T>::FillDefaults(slots_, kSlotCount);
         MethodBinder<T> binder(slots_);
         T::BindMethods(binder);
         static_cast<ObjectBase&>(impl_).self_ = &object_;

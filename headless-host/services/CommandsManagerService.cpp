@@ -1,0 +1,54 @@
+#include "headless-host/services/CommandsManagerService.h"
+
+#include "service-common/ServiceObjectException.h"
+#include "service-common/ServiceQuery.h"
+
+namespace headless {
+
+void CommandsManagerService::BindMethods(so::MethodBinder<CommandsManagerService>& binder) {
+    using C = CommandsManagerService;
+    using I = host::CommandsManager;
+    binder.Bind<I::RegisterCommandFactory, &C::RegisterCommandFactory>();
+    binder.Bind<I::UnregisterCommandFactory, &C::UnregisterCommandFactory>();
+    binder.Bind<I::GetCommandFactory, &C::GetCommandFactory>();
+}
+
+SOResult CommandsManagerService::RegisterCommandFactory(SOAtom commandAtom, ServiceObject* factory) {
+    if (commandAtom == 0 || factory == nullptr)
+        return so::kInvalidArgument;
+    std::lock_guard lock(mutex_);
+    auto [entry, added] = factories_.try_emplace(commandAtom, so::Ref::Share(factory));
+    if (!added)
+        throw so::ServiceObjectException(so::kInvalidArgument,
+                                         "A factory for the command " + so::AtomName(commandAtom) +
+                                             " is registered already");
+    return so::kOk;
+}
+
+SOResult CommandsManagerService::UnregisterCommandFactory(SOAtom commandAtom) {
+    so::Ref factory; // released outside the lock: its destructor may call back
+    std::lock_guard lock(mutex_);
+    auto found = factories_.find(commandAtom);
+    if (found == factories_.end())
+        throw so::ServiceObjectException(so::kInvalidArgument,
+                                         "No factory is registered for the command " + so::AtomName(commandAtom));
+    factory = std::move(found->second);
+    factories_.erase(found);
+    return so::kOk;
+}
+
+SOResult CommandsManagerService::GetCommandFactory(SOAtom commandAtom, ServiceObject** factory) {
+    if (factory == nullptr)
+        return so::kInvalidArgument;
+    std::lock_guard lock(mutex_);
+    auto found = factories_.find(commandAtom);
+    *factory = found != factories_.end() ? so::Ref(found->second).Detach() : nullptr;
+    return *factory != nullptr ? so::kOk : so::kNothingProvided;
+}
+
+std::size_t CommandsManagerService::FactoryCount() const {
+    std::lock_guard lock(mutex_);
+    return factories_.size();
+}
+
+} // namespace headless
