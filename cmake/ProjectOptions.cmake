@@ -12,7 +12,13 @@ if(PP_SANITIZE)
     add_link_options(-fsanitize=${pp_sanitizers})
 endif()
 
-# pp_module_code(target): the code that ends up inside the module is built hidden, so that the
+# Fuzz builds instrument all code for coverage, so that the harnesses find their way past the
+# first branches of the code they drive.
+if(PP_BUILD_FUZZERS)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+# pp_hidden_visibility(target): the code that ends up inside the module is built hidden, so that the
 # shared library exports only what it marks for export.
 function(pp_hidden_visibility target)
     set_target_properties(${target} PROPERTIES

@@ -18,7 +18,24 @@ struct LocaleManager {
     static constexpr std::uint32_t kId = 0x10CA1E00;
     static constexpr const char* kName = "LocaleManager";
     static constexpr const char* kServiceName = "LocaleManager";
-    // Slots 0 to 7: see the host's implementation (language choice and catalogues).
+    // The language whose catalogue translates, e.g. "de" or "de_DE"; "" when texts stay untranslated.
+    using GetLanguage = so::Method<0, SOResult(wchar_t* buffer, std::uint32_t* inOutLength)>;
+    // Chooses the language and loads its catalogue. A language without a catalogue is accepted:
+    // texts then stay untranslated. 3 for a name that is not a language code.
+    using SetLanguage = so::Method<1, SOResult(const wchar_t* language)>;
+    // The folder holding the "<language>/LC_MESSAGES/<domain>.mo" catalogues (UTF-8 path).
+    using GetCatalogueFolder = so::Method<2, SOResult(char* buffer, std::uint32_t* inOutLength)>;
+    // Looks for catalogues in another folder from now on and reloads the current language.
+    using SetCatalogueFolder = so::Method<3, SOResult(const char* folder)>;
+    // The catalogue domain: the file name of the catalogues without ".mo".
+    using GetDomain = so::Method<4, SOResult(wchar_t* buffer, std::uint32_t* inOutLength)>;
+    // 1 in *loaded when a catalogue of the current language was found, else 0.
+    using HasCatalogue = so::Method<5, SOResult(std::uint32_t* loaded)>;
+    // Counts language and folder changes, so that a client can tell that the texts it translated
+    // earlier may be out of date.
+    using GetChangeCount = so::Method<6, SOResult(std::uint32_t* count)>;
+    // Kept free for the host; answers 1.
+    using Reserved7 = so::Method<7, SOResult()>;
     // The translation of `text`, or `text` itself.
     using Translate = so::Method<8, SOResult(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* text)>;
     // The translation of `text` in a named context such as "PD Prop", or `text` itself.
@@ -27,6 +44,13 @@ struct LocaleManager {
     // The singular or plural form for `count`, e.g. ("%1% item", "%1% items", n); placeholders kept.
     using TranslatePlural = so::Method<10, SOResult(wchar_t* buffer, std::uint32_t* inOutLength,
                                                     const wchar_t* singular, const wchar_t* plural, std::uint64_t count)>;
+    using Methods = so::MethodList<GetLanguage, SetLanguage, GetCatalogueFolder, SetCatalogueFolder,
+                                   GetDomain, HasCatalogue, GetChangeCount, Reserved7, Translate,
+                                   TranslateInContext, TranslatePlural>;
+    static constexpr const char* kMethodNames[] = {
+        "GetLanguage", "SetLanguage",        "GetCatalogueFolder", "SetCatalogueFolder",
+        "GetDomain",   "HasCatalogue",       "GetChangeCount",     "Reserved7",
+        "Translate",   "TranslateInContext", "TranslatePlural"};
 };
 
 } // namespace host

@@ -67,8 +67,20 @@ struct UIResourceService {
     static constexpr SOAtom kServiceNumber = 18;
     static constexpr std::uint32_t kId = 0x7E5C0018;
     static constexpr const char* kName = "UIResourceService";
-    // Slots 0 to 5 belong to the host. Gives the UI resource store with one reference.
+    // Slots 0 to 5 belong to the host's own clients; modules never call them, and the headless host
+    // answers 1 (not provided) from each.
+    using Reserved0 = so::Method<0, SOResult()>;
+    using Reserved1 = so::Method<1, SOResult()>;
+    using Reserved2 = so::Method<2, SOResult()>;
+    using Reserved3 = so::Method<3, SOResult()>;
+    using Reserved4 = so::Method<4, SOResult()>;
+    using Reserved5 = so::Method<5, SOResult()>;
+    // Gives the UI resource store with one reference.
     using GetResourceStore = so::Method<6, SOResult(ServiceObject** store)>;
+    using Methods =
+        so::MethodList<Reserved0, Reserved1, Reserved2, Reserved3, Reserved4, Reserved5, GetResourceStore>;
+    static constexpr const char* kMethodNames[] = {"Reserved0", "Reserved1", "Reserved2",       "Reserved3",
+                                                   "Reserved4", "Reserved5", "GetResourceStore"};
 };
 
 // The UI resource store: every registered "UI-DATA" resource by path. [thread-safe]
@@ -92,9 +104,13 @@ struct CommandsManager {
     using UnregisterCommandFactory = so::Method<1, SOResult(SOAtom commandAtom)>;
     // The factory registered for an atom, with one reference; 1 and null when none.
     using GetCommandFactory = so::Method<2, SOResult(SOAtom commandAtom, ServiceObject** factory)>;
-    using Methods = so::MethodList<RegisterCommandFactory, UnregisterCommandFactory, GetCommandFactory>;
+    // Undo and redo the last step of a BLDocument's command stack (the stack is the document's; the
+    // manager passes the request on). 1 when there is nothing to undo or redo.
+    using Undo = so::Method<3, SOResult(ServiceObject* document)>;
+    using Redo = so::Method<4, SOResult(ServiceObject* document)>;
+    using Methods = so::MethodList<RegisterCommandFactory, UnregisterCommandFactory, GetCommandFactory, Undo, Redo>;
     static constexpr const char* kMethodNames[] = {"RegisterCommandFactory", "UnregisterCommandFactory",
-                                                   "GetCommandFactory"};
+                                                   "GetCommandFactory", "Undo", "Redo"};
 };
 
 // The UI window context of a panel: gives the service objects that belong to the window (the

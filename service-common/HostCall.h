@@ -6,7 +6,6 @@
 #include "service-common/ServiceObjectException.h"
 
 #include <optional>
-#include <source_location>
 #include <utility>
 
 namespace so {

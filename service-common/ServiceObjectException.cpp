@@ -13,8 +13,8 @@ ServiceObjectException::ServiceObjectException(SOResult code, std::string messag
     : code_(code), message_(std::move(message)), function_(std::move(function)), file_(std::move(file)),
       line_(line) {}
 
-ServiceObjectException::ServiceObjectException(SOResult code, std::string message, std::source_location where)
-    : ServiceObjectException(code, std::move(message), where.function_name(), where.file_name(), where.line()) {}
+ServiceObjectException::ServiceObjectException(SOResult code, std::string message, SourceLocation where)
+    : ServiceObjectException(code, std::move(message), where.function, where.file, where.line) {}
 
 ServiceObjectException::ServiceObjectException(const SOErrorInfo& info)
     : ServiceObjectException(info.code, FieldText(info.message, sizeof info.message),

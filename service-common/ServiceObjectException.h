@@ -2,10 +2,10 @@
 #pragma once
 
 #include "host/ServiceObject.h"
+#include "service-common/SourceLocation.h"
 
 #include <cstdint>
 #include <exception>
-#include <source_location>
 #include <string>
 
 namespace so {
@@ -18,7 +18,7 @@ public:
                            std::uint32_t line);
     // Records where it was raised from the caller's position.
     ServiceObjectException(SOResult code, std::string message,
-                           std::source_location where = std::source_location::current());
+                           SourceLocation where = SourceLocation::Current());
     // Built from an error record read back through GetLastErrorInfo.
     explicit ServiceObjectException(const SOErrorInfo& info);
 

@@ -27,12 +27,12 @@ const so::Ref& Logger() {
 
 bool IsLoggerAvailable() { return static_cast<bool>(Logger()); }
 
-void Log(host::LogLevel level, std::wstring_view message, std::source_location where) {
+void Log(host::LogLevel level, std::wstring_view message, so::SourceLocation where) {
     try {
         const so::Ref& logger = Logger();
         if (!logger)
             return;
-        LogSource source{where.file_name(), where.line(), where.function_name()};
+        LogSource source{where.file, where.line, where.function};
         so::Call<host::Logger::WriteWide>(logger.Get(), message.data(), std::uint32_t(message.size()),
                                           std::uint32_t(level), &source);
     } catch (...) {

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "host/Logger.h"
+#include "service-common/SourceLocation.h"
 
 #include <boost/format.hpp>
 
-#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -16,7 +16,7 @@ namespace ui {
 bool IsLoggerAvailable();
 
 // Writes one entry; without a logger nothing happens. Never throws.
-void Log(host::LogLevel level, std::wstring_view message, std::source_location where = std::source_location::current());
+void Log(host::LogLevel level, std::wstring_view message, so::SourceLocation where = so::SourceLocation::Current());
 
 // "%1%", "%2%"… filled in order.
 template <class... Args>

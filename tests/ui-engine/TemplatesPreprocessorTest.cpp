@@ -1,0 +1,176 @@
+// The preprocessor's contract beyond the golden cases: where the template comes from and what
+// happens to the blob, which failures keep their identity, computed rules, and how one pass over
+// the text as loaded relates to applying the rules one after another.
+#include "ui-engine/internal/TemplatesPreprocessor.h"
+
+#include "service-common/ServiceObjectException.h"
+#include "service-common/TextConversion.h"
+#include "tests/ui-engine/TestHostObjects.h"
+
+#include <boost/regex.hpp>
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using testing_host::ScopedResourceStore;
+using testing_host::TestBlob;
+using ui::RuleAction;
+using ui::TemplatesPreprocessor;
+
+constexpr const wchar_t* kPath = L"document-panel-properties/property-test.template.htm";
+
+std::string Utf8Template(const std::wstring& text) {
+    return "\xEF\xBB\xBF" + so::Utf8FromWide(text);
+}
+
+struct Rule {
+    std::wstring pattern;
+    std::wstring text;
+    RuleAction action = RuleAction::Replace;
+};
+
+std::wstring FillOnePass(const std::wstring& text, const std::vector<Rule>& rules) {
+    TemplatesPreprocessor preprocessor(kPath);
+    preprocessor.SetPreloadedBlob(TestBlob::Make(Utf8Template(text)));
+    for (const Rule& rule : rules)
+        preprocessor.AddRule(rule.pattern, rule.action, rule.text);
+    return preprocessor.Do();
+}
+
+// The obvious alternative: each rule rewrites the previous rule's output.
+std::wstring FillRuleByRule(std::wstring text, const std::vector<Rule>& rules) {
+    for (const Rule& rule : rules) {
+        boost::wregex pattern(rule.pattern, boost::regex::perl | boost::regex::mod_s);
+        text = boost::regex_replace(text, pattern, rule.action == RuleAction::Remove ? L"" : rule.text,
+                                    boost::regex_constants::format_literal);
+    }
+    return text;
+}
+
+TEST(TemplatesPreprocessor, BlobGivenByTheCallerIsUsedAndReleased) {
+    ScopedResourceStore store;
+    so::Ref blob = TestBlob::Make(Utf8Template(L"PROPERTY_VALUE"));
+    so::Ref holder = blob;
+    std::wstring result;
+    TemplatesPreprocessor(kPath).AddRule(L"PROPERTY_VALUE", RuleAction::Replace, L"1").Do(result, holder);
+    EXPECT_EQ(result, L"1");
+    EXPECT_EQ(store->requests, 0);
+    EXPECT_FALSE(holder);
+    EXPECT_EQ(blob.Get()->header.GetRefCount(blob.Get()), 1u);
+}
+
+TEST(TemplatesPreprocessor, MissingResourceServicePassesTheProviderFailure) {
+    try {
+        TemplatesPreprocessor(kPath).AddRule(L"X", RuleAction::Remove).Do();
+        FAIL() << "without a resource service there is no template";
+    } catch (const so::ServiceObjectException& e) {
+        EXPECT_EQ(e.Code(), so::kServiceNotSupportedByProvider);
+    }
+}
+
+TEST(TemplatesPreprocessor, ComputedRulesReceiveSubExpressions) {
+    std::vector<std::vector<std::wstring>> calls;
+    auto describe = [&](const std::vector<std::wstring>& groups) {
+        calls.push_back(groups);
+        return L"<" + groups.at(0) + L"|" + groups.at(1) + L">";
+    };
+    TemplatesPreprocessor preprocessor(kPath);
+    preprocessor.SetPreloadedBlob(TestBlob::Make(Utf8Template(L"a=1; b=; c=3; d=4;")));
+    preprocessor.AddRule(L"(a)=(\\d)", RuleAction::ReplaceComputed, describe)
+        .AddRule(L"(b)=(\\d)?", RuleAction::InsertComputedBefore, describe)
+        .AddRule(L"(c)=(\\d)", RuleAction::InsertComputedAfter, describe)
+        .AddRule(L"d=4", RuleAction::ReplaceComputed, ui::ComputeReplacement());
+    EXPECT_EQ(preprocessor.Do(), L"<a|1>; <b|>b=; c=3<c|3>; ;");
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0], (std::vector<std::wstring>{L"a", L"1"}));
+}
+
+TEST(TemplatesPreprocessor, RuntimeErrorOfAComputedRuleBecomesAProcessingFailure) {
+    TemplatesPreprocessor preprocessor(kPath);
+    preprocessor.SetPreloadedBlob(TestBlob::Make(Utf8Template(L"X")));
+    preprocessor.AddRule(
+        L"X", RuleAction::ReplaceComputed,
+        [](const std::vector<std::wstring>&) -> std::wstring { throw std::range_error("bad"); });
+    try {
+        preprocessor.Do();
+        FAIL() << "the callback's failure must surface";
+    } catch (const so::ServiceObjectException& e) {
+        EXPECT_EQ(e.Code(), TemplatesPreprocessor::kTemplateErrorCode);
+        EXPECT_EQ(e.Message(),
+                  "Process htm-template \"document-panel-properties/property-test.template.htm\" "
+                  "failed: bad");
+        EXPECT_EQ(e.Function(), TemplatesPreprocessor::kDoFunctionName);
+    }
+}
+
+// Texts whose placeholders share no letters with each other's values or with the surrounding
+// markup: here one pass and rule by rule must agree exactly.
+TEST(TemplatesPreprocessor, OnePassEqualsRuleByRuleWhereRulesCannotInterfere) {
+    const std::vector<std::wstring> placeholders = {L"PROPS_GROUP_ID", L"PROPERTY_HTM_VALUE",
+                                                    L"CHECK_BOX_ATTRS", L"NUM_PROPS_SUB_GROUPS",
+                                                    L"RADIO_GROUP_ITEMS"};
+    const std::vector<std::wstring> fillers = {
+        L"<div class=\"pg-item\">", L"</div>", L"\r\n", L"  ", L"größe",
+        L"<!-- a note -->",         L"=\"",    L"-",    L"é𝄞"};
+    const std::vector<std::wstring> values = {L"<b>", L"größe ", L"=\"", L"\r\n", L"é𝄞", L"$1 $& \\1"};
+    std::mt19937 random(20240611);
+    auto pick = [&](const std::vector<std::wstring>& from) { return from[random() % from.size()]; };
+    for (int round = 0; round < 200; ++round) {
+        std::wstring text;
+        for (int piece = 0; piece < 30; ++piece)
+            text += random() % 3 == 0 ? pick(placeholders) : pick(fillers);
+        std::vector<Rule> rules;
+        for (const std::wstring& placeholder : placeholders) {
+            if (random() % 4 == 0)
+                rules.push_back({placeholder, L"", RuleAction::Remove});
+            else
+                rules.push_back({placeholder, pick(values) + L"value " + std::to_wstring(round)});
+        }
+        std::shuffle(rules.begin(), rules.end(), random);
+        rules.push_back({L"<!--.*?-->", L"", RuleAction::Remove});
+        if (text.find(L"_") == std::wstring::npos && text.find(L"<!--") == std::wstring::npos)
+            text += placeholders[0]; // at least one match, or both fail
+        ASSERT_EQ(FillOnePass(text, rules), FillRuleByRule(text, rules)) << so::Utf8FromWide(text);
+    }
+}
+
+struct DifferingCase {
+    const char* name;
+    std::wstring text;
+    std::vector<Rule> rules;
+    std::wstring onePass;
+};
+
+class TemplatesPreprocessorDiffers : public testing::TestWithParam<DifferingCase> {};
+
+TEST_P(TemplatesPreprocessorDiffers, FromRuleByRuleExactlyAsDesigned) {
+    const DifferingCase& sample = GetParam();
+    std::wstring onePass = FillOnePass(sample.text, sample.rules);
+    EXPECT_EQ(onePass, sample.onePass);
+    EXPECT_NE(onePass, FillRuleByRule(sample.text, sample.rules));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TemplatesPreprocessorDiffers,
+    testing::Values(
+        DifferingCase{"InsertedTextIsNotSearchedAgain",
+                      L"<b>PROPS_GROUP_ITEMS</b> PROPERTY_ID",
+                      {{L"PROPS_GROUP_ITEMS", L"<i id=\"PROPERTY_ID\"></i>"}, {L"PROPERTY_ID", L"7"}},
+                      L"<b><i id=\"PROPERTY_ID\"></i></b> 7"},
+        DifferingCase{"InsertedCommentSurvivesTheCommentRule",
+                      L"<b>PROPERTY_HTM_VALUE</b><!-- x -->",
+                      {{L"PROPERTY_HTM_VALUE", L"<!-- kept -->"}, {L"<!--.*?-->", L"", RuleAction::Remove}},
+                      L"<b><!-- kept --></b>"},
+        DifferingCase{"MatchStartingFirstWinsOverEarlierRule",
+                      L"PROPERTY_DISPLAY_VALUE",
+                      {{L"DISPLAY_VALUE", L"shown"}, {L"PROPERTY_DISPLAY_VALUE", L"property shown"}},
+                      L"property shown"},
+        DifferingCase{"RemovalDoesNotJoinTextIntoNewMatches",
+                      L"PROPERTY<!-- -->_ID",
+                      {{L"<!--.*?-->", L"", RuleAction::Remove}, {L"PROPERTY_ID", L"7"}},
+                      L"PROPERTY_ID"}),
+    [](const testing::TestParamInfo<DifferingCase>& info) { return std::string(info.param.name); });
+
+} // namespace

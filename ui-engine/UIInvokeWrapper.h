@@ -1,0 +1,93 @@
+// Work handed to the UI thread through the window's "UIInvoker", as InvokeInfoAsync records laid
+// out in blocks the invoker allocates.
+#pragma once
+
+#include "host/UIHandler.h"
+#include "service-common/HostCall.h"
+#include "service-common/ServiceObjectPtr.h"
+#include "ui-engine/Logging.h"
+
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+namespace ui {
+
+constexpr std::uint32_t kInvokeRecordMarker = so::FourCC("INAS");
+
+// The record's header; the captured work follows it in the same block.
+struct InvokeInfoAsyncHeader {
+    const host::InvokeRecordTable* table;
+    std::uint32_t marker; // "INAS"
+    std::uint32_t size;   // bytes of the whole record
+    void* handle;         // the invoker's handle for the block
+};
+
+template <class Work>
+struct InvokeInfoAsync {
+    InvokeInfoAsyncHeader header;
+    Work work;
+
+    static void Destroy(void* record) { static_cast<InvokeInfoAsync*>(record)->~InvokeInfoAsync(); }
+    static void Invoke(void* record) {
+        try {
+            static_cast<InvokeInfoAsync*>(record)->work();
+        } catch (const std::exception& e) {
+            // Posted work has no caller to report to; the failure goes to the log.
+            Log(host::LogLevel::Error, FormatMessage(L"Posted UI work failed: %1%", e.what()));
+        }
+    }
+    static constexpr host::InvokeRecordTable kTable{&Destroy, &Invoke};
+};
+
+// The trampolines handed to the invoker. A block that does not start with an "INAS" record is
+// ignored.
+void InvokeTrampoline(void* block);
+void DestroyTrampoline(void* block);
+
+// Allocates a record in a block of the invoker, moves the work into it and posts it. Gives false,
+// and drops the work, when there is no invoker or it refuses the block.
+template <class Work>
+bool PostToInvoker(ServiceObject* invoker, Work&& work) {
+    using Record = InvokeInfoAsync<std::decay_t<Work>>;
+    if (invoker == nullptr)
+        return false;
+    try {
+        void* handle = nullptr;
+        void* block = nullptr;
+        auto allocated = so::Call<host::UIInvoker::Allocate>(invoker, std::uint32_t(sizeof(Record)), &DestroyTrampoline,
+                                                            &handle, &block);
+        if (!allocated || *allocated != so::kOk || block == nullptr)
+            return false;
+        new (block) Record{{&Record::kTable, kInvokeRecordMarker, std::uint32_t(sizeof(Record)), handle},
+                           std::forward<Work>(work)};
+        auto posted = so::Call<host::UIInvoker::Post>(invoker, &InvokeTrampoline, handle);
+        if (!posted || *posted != so::kOk) {
+            so::Call<host::UIInvoker::Free>(invoker, handle);
+            return false;
+        }
+        return true;
+    } catch (const so::ServiceObjectException& e) {
+        Log(host::LogLevel::Warning, FormatMessage(L"UI work dropped: %1%", e.what()));
+        return false;
+    }
+}
+
+// True when the calling thread must post to reach the UI thread (the invoker decides, not the
+// thread id remembered at creation). Without an invoker nothing can run, so the answer is true.
+bool NeedsPost(ServiceObject* invoker);
+
+// Run-or-post: at once when on the UI thread, else through the invoker. False when dropped.
+template <class Work>
+bool RunOrPost(ServiceObject* invoker, Work&& work) {
+    if (invoker != nullptr && !NeedsPost(invoker)) {
+        work();
+        return true;
+    }
+    return PostToInvoker(invoker, std::forward<Work>(work));
+}
+
+} // namespace ui

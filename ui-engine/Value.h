@@ -1,0 +1,46 @@
+// The engine's typed value, owned: cleared when the wrapper goes.
+#pragma once
+
+#include "host/HtmlEngineApi.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ui {
+
+// The engine's function table; raises ServiceObjectException when the engine library gives none.
+const HtmlEngineApi& Engine();
+
+class Value {
+public:
+    Value() = default;
+    Value(const Value& other);
+    Value(Value&& other) noexcept;
+    Value& operator=(Value other) noexcept;
+    ~Value();
+
+    static Value Int(std::int32_t number);
+    static Value Bool(bool flag);
+    static Value Float(double number);
+    static Value String(std::wstring_view text);
+    // Maps and arrays from JSON text; raises ServiceObjectException for malformed JSON.
+    static Value FromJson(std::string_view json);
+
+    std::uint32_t Type() const;
+    bool IsUndefined() const { return Type() == kHtmlValueUndefined; }
+    std::optional<std::int32_t> AsInt() const;
+    std::optional<double> AsFloat() const;
+    // Strings as they are; numbers and other scalars as their text.
+    std::wstring AsString() const;
+    std::string ToJson() const;
+
+    HtmlValue* Raw() { return &value_; }
+    const HtmlValue* Raw() const { return &value_; }
+
+private:
+    HtmlValue value_{};
+};
+
+} // namespace ui

@@ -1,0 +1,272 @@
+// The framework every native handler is built on: the "UIHandler" table with its default answers,
+// attach and detach, UI-thread posting and the idle part. A handler class T derives from
+// UIHandlerStdImpl<T> and gives bodies (by name) only for what it handles itself:
+//   static constexpr std::uint32_t kEventMask;      the event groups it receives
+//   SOResult HandleEvent(std::uint8_t*, HELEMENT, HtmlBehaviorEventParams*) and the other Handle…
+//   void OnAttached(); void OnDetached();           hooks after attach, after detach
+//   bool OnIdle();                                   with kHasIdle = true: work at idle time
+#pragma once
+
+#include "host/UIHandler.h"
+#include "service-common/ServiceObjectCpp.h"
+#include "service-common/ServiceObjectPtr.h"
+#include "service-common/ServiceQuery.h"
+#include "ui-engine/Element.h"
+#include "ui-engine/Logging.h"
+#include "ui-engine/ScriptAsset.h"
+#include "ui-engine/UIIdleHandler.h"
+#include "ui-engine/UIInvokeWrapper.h"
+#include "ui-engine/internal/UIWndServiceObjectRequester.h"
+
+#include <boost/format.hpp>
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <typeinfo>
+
+namespace ui {
+
+// The class name of T as its type information gives it, without a leading "struct " or "class ".
+std::string HandlerClassName(const std::type_info& type);
+
+template <class T>
+class UIHandlerStdImpl : public so::ObjectBase {
+public:
+    using Interface = host::UIHandler;
+    static constexpr std::uint32_t kClassTag = host::UIHandler::kId;
+    static constexpr std::uint32_t kEventMask = 0;
+    static constexpr bool kHasIdle = false;
+
+    // The table: every operation bound to T's member of that name (T's own body, or the default).
+    static void BindMethods(so::MethodBinder<T>& binder) {
+        using H = host::UIHandler;
+        binder.template Bind<H::QueryServiceObject, &T::QueryServiceObject>();
+        binder.template Bind<H::GetHandlerName, &T::GetHandlerName>();
+        binder.template Bind<H::GetElementAttachedTo, &T::GetElementAttachedTo>();
+        binder.template Bind<H::GetSubscribedEvents, &T::GetSubscribedEvents>();
+        binder.template Bind<H::HandleMouse, &T::HandleMouse>();
+        binder.template Bind<H::HandleKey, &T::HandleKey>();
+        binder.template Bind<H::HandleFocus, &T::HandleFocus>();
+        binder.template Bind<H::HandleTimer, &T::HandleTimer>();
+        binder.template Bind<H::HandleSize, &T::HandleSize>();
+        binder.template Bind<H::HandleScroll, &T::HandleScroll>();
+        binder.template Bind<H::HandleDraw, &T::HandleDraw>();
+        binder.template Bind<H::HandleMethodCall, &T::HandleMethodCall>();
+        binder.template Bind<H::HandleScriptCall, &T::HandleScriptCall>();
+        binder.template Bind<H::HandleEvent, &T::HandleEvent>();
+        binder.template Bind<H::HandleDataArrived, &T::HandleDataArrived>();
+        binder.template Bind<H::HandleGesture, &T::HandleGesture>();
+        binder.template Bind<H::HandleExchange, &T::HandleExchange>();
+        binder.template Bind<H::HandleSOM, &T::HandleSOM>();
+        binder.template Bind<H::Attached, &T::Attached>();
+        binder.template Bind<H::Detached, &T::Detached>();
+        binder.template Bind<H::OnInitComplete, &T::OnInitComplete>();
+        binder.template Bind<H::OnShown, &T::OnShown>();
+        binder.template Bind<H::OnLocaleChanged, &T::OnLocaleChanged>();
+    }
+
+    // A new handler with one reference, as a "UIHandler" object.
+    template <class... Args>
+    static so::Ref Create(Args&&... args) {
+        return so::Ref::Adopt(so::ServiceObjectCppTheConcrete<T>::Create(std::forward<Args>(args)...));
+    }
+    // The handler behind a "UIHandler" object made by Create.
+    static T& From(ServiceObject* object) { return so::ServiceObjectCppTheConcrete<T>::From(object); }
+
+    UIHandlerStdImpl() : uiThreadId_(GetCurrentThreadId()) {}
+
+    // ---- Operations with default bodies --------------------------------------------------------
+
+    SOResult QueryServiceObject(std::uint32_t interfaceId, ServiceObject** out, std::uint8_t askWindow,
+                                std::uint8_t) {
+        if (interfaceId == 0 || out == nullptr)
+            return so::kInvalidArgument;
+        *out = nullptr;
+        if (interfaceId == host::UIHandler::kId) {
+            AddRefSelf();
+            *out = Self();
+            return so::kOk;
+        }
+        if (askWindow == 0)
+            return so::kNothingProvided;
+        so::Ref object = QueryFromWindow(interfaceId);
+        if (!object) {
+            SOErrorInfo info{};
+            if (so::ReadLastErrorInfo(&info) == so::kOk)
+                throw so::ServiceObjectException(info);
+            throw so::ServiceObjectException(
+                so::kNoErrorRecord,
+                (boost::format("Failed to query service object ID:%1% from UIWnd!") % interfaceId).str());
+        }
+        *out = object.Detach();
+        return so::kOk;
+    }
+
+    SOResult GetHandlerName(const char** name) {
+        if (name == nullptr)
+            return so::kInvalidArgument;
+        if (handlerName_.empty())
+            handlerName_ = HandlerClassName(typeid(T));
+        *name = handlerName_.c_str();
+        return so::kOk;
+    }
+
+    SOResult GetElementAttachedTo(HELEMENT* element) {
+        if (element == nullptr)
+            return so::kInvalidArgument;
+        *element = element_.Handle();
+        return so::kOk;
+    }
+
+    SOResult GetSubscribedEvents(std::uint32_t* mask) {
+        if (mask == nullptr)
+            return so::kInvalidArgument;
+        *mask = Derived().SubscribedEvents();
+        return so::kOk;
+    }
+
+    SOResult HandleMouse(HELEMENT, HtmlMouseParams*) { return so::kNothingProvided; }
+    SOResult HandleKey(HELEMENT, HtmlKeyParams*) { return so::kNothingProvided; }
+    SOResult HandleFocus(HELEMENT, HtmlFocusParams*) { return so::kNothingProvided; }
+    SOResult HandleTimer(HELEMENT, HtmlTimerParams*) { return so::kNothingProvided; }
+    SOResult HandleSize(HELEMENT) { return so::kNothingProvided; }
+    SOResult HandleScroll(HELEMENT, HtmlScrollParams*) { return so::kNothingProvided; }
+    SOResult HandleDraw(HELEMENT, HtmlDrawParams*) { return so::kNothingProvided; }
+    SOResult HandleMethodCall(HELEMENT, std::uint32_t, void*) { return so::kNothingProvided; }
+    SOResult HandleScriptCall(HELEMENT, HtmlScriptingMethodParams*) { return so::kNothingProvided; }
+    // Passed on: not handled.
+    SOResult HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams*) {
+        if (handled != nullptr)
+            *handled = 0;
+        return so::kNothingProvided;
+    }
+    SOResult HandleDataArrived(HELEMENT, void*) { return so::kNothingProvided; }
+    SOResult HandleGesture(HELEMENT, void*) { return so::kNothingProvided; }
+    SOResult HandleExchange(HELEMENT, void*) { return so::kNothingProvided; }
+
+    SOResult HandleSOM(std::uint8_t* handled, HELEMENT, HtmlSomParams* params) {
+        if (params == nullptr)
+            return so::kInvalidArgument;
+        if (params->cmd == kSomGetPassport) {
+            if (passport_.name == nullptr) {
+                const char* name = nullptr;
+                GetHandlerName(&name);
+                passport_.name = name;
+            }
+            params->data.passport = &passport_;
+        } else if (params->cmd == kSomGetAsset) {
+            params->data.asset = &Derived();
+        } else {
+            return so::kNothingProvided;
+        }
+        if (handled != nullptr)
+            *handled = 1;
+        return so::kOk;
+    }
+
+    SOResult Attached(HELEMENT element) {
+        element_ = Element(element);
+        ServiceObject* invoker = nullptr;
+        if (Engine().GetUIInvoker(element, &invoker) == kHtmlOk)
+            invoker_ = so::Ref::Adopt(invoker);
+        Derived().OnAttached();
+        if constexpr (T::kHasIdle) {
+            const char* name = nullptr;
+            GetHandlerName(&name);
+            Idle().Register(name);
+        }
+        return so::kOk;
+    }
+
+    SOResult Detached(HELEMENT) {
+        if constexpr (T::kHasIdle)
+            Idle().Unregister();
+        element_ = Element();
+        invoker_.Reset();
+        Derived().OnDetached();
+        return so::kOk;
+    }
+
+    SOResult OnInitComplete() { return so::kNothingProvided; }
+    SOResult OnShown() { return so::kNothingProvided; }
+    SOResult OnLocaleChanged() { return so::kNothingProvided; }
+
+    // ---- Hooks and helpers for T ----------------------------------------------------------------
+
+    std::uint32_t SubscribedEvents() const { return T::kEventMask; }
+    void OnAttached() {}
+    void OnDetached() {}
+
+    const Element& AttachedElement() const { return element_; }
+    bool IsAttached() const { return static_cast<bool>(element_); }
+    ServiceObject* Invoker() const { return invoker_.Get(); }
+    DWORD UIThreadId() const { return uiThreadId_; }
+
+    // Posts `work(T&)` to the UI thread even from the UI thread itself. The record keeps the handler
+    // alive until it ran; work that runs after Detached does nothing. False when dropped.
+    template <class Work>
+    bool PostAlways(Work&& work) {
+        so::Ref self = so::Ref::Share(Self());
+        return PostToInvoker(invoker_.Get(), [self = std::move(self), work = std::forward<Work>(work)]() mutable {
+            T& handler = From(self.Get());
+            if (handler.IsAttached())
+                work(handler);
+        });
+    }
+
+    // The same with a weak reference: the work is skipped when the handler is gone or detached.
+    template <class Work>
+    bool PostWeak(Work&& work) {
+        so::WeakRef weak = so::WeakRef::To(Self());
+        return PostToInvoker(invoker_.Get(), [weak = std::move(weak), work = std::forward<Work>(work)]() mutable {
+            if (so::Ref self = weak.Lock()) {
+                T& handler = From(self.Get());
+                if (handler.IsAttached())
+                    work(handler);
+            }
+        });
+    }
+
+    // Runs `work(T&)` at once on the UI thread, else posts it (keeping the handler alive).
+    template <class Work>
+    bool RunOrPostSelf(Work&& work) {
+        if (invoker_ && !NeedsPost(invoker_.Get())) {
+            work(Derived());
+            return true;
+        }
+        return PostAlways(std::forward<Work>(work));
+    }
+
+    // A service object of the attached element's window by interface id, or null (logged).
+    so::Ref QueryFromWindow(std::uint32_t interfaceId) {
+        ServiceObject* context = nullptr;
+        if (!element_ || Engine().GetWindowContext(element_.Handle(), &context) != kHtmlOk || context == nullptr)
+            return {};
+        so::Ref owned = so::Ref::Adopt(context);
+        return QueryServiceObjectFromUIWnd(owned.Get(), interfaceId,
+                                           (boost::format("ID:%1%") % interfaceId).str().c_str());
+    }
+
+private:
+    T& Derived() { return static_cast<T&>(*this); }
+    const T& Derived() const { return static_cast<const T&>(*this); }
+
+    UIIdleHandler<T>& Idle() {
+        if (!idle_)
+            idle_ = std::make_unique<UIIdleHandler<T>>(&Derived());
+        return *idle_;
+    }
+
+    DWORD uiThreadId_;
+    so::Ref invoker_;
+    Element element_;
+    std::string handlerName_;
+    ScriptPassport passport_{0, nullptr};
+    std::unique_ptr<UIIdleHandler<T>> idle_;
+};
+
+} // namespace ui
