@@ -93,6 +93,8 @@ public:
         }
         if (askWindow == 0)
             return so::kNothingProvided;
+        // A record left by an earlier failure must not be taken for this query's.
+        so::ClearLastErrorInfo();
         so::Ref object = QueryFromWindow(interfaceId);
         if (!object) {
             SOErrorInfo info{};
