@@ -1,4 +1,6 @@
-// The host's "CommandsManager": command factories registered by command-class atom.
+// The host's "CommandsManager": command factories registered by command-class atom, and undo and
+// redo of a document's steps. The undo stack belongs to each document (its command-stack events are
+// the document's); the manager passes undo and redo on to the document it is given.
 #pragma once
 
 #include "host/UIServices.h"
@@ -21,6 +23,8 @@ public:
     SOResult RegisterCommandFactory(SOAtom commandAtom, ServiceObject* factory);
     SOResult UnregisterCommandFactory(SOAtom commandAtom);
     SOResult GetCommandFactory(SOAtom commandAtom, ServiceObject** factory);
+    SOResult Undo(ServiceObject* document);
+    SOResult Redo(ServiceObject* document);
 
     std::size_t FactoryCount() const;
 

@@ -1,0 +1,96 @@
+// What a document file describes: objects with their groups of typed properties, and the default
+// settings of object kinds. The structure is fixed once loaded; values change under the document's
+// lock (DocumentState).
+#pragma once
+
+#include "headless-host/document/WatcherList.h"
+#include "host/ValueRecords.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace headless {
+
+// A property's value as the host keeps it: the record of its value kind, held by value. The
+// alternatives are in ValueKind order, so that index() is the kind.
+using StoredValue =
+    std::variant<std::monostate, host::ActionButtonData, bool, float, host::FloatInlineValue,
+                 host::FloatListData, host::NumberValue, host::ColorValue, host::DateTimeValue, std::wstring,
+                 std::optional<std::wstring>, host::PropStringListData, host::PropStringPairListData,
+                 host::PropFontStyleListData, host::PropFontListData, host::CheckRadioCaptionData,
+                 host::BorderStyleDropDownData, host::LineBorderStyleDropDownData,
+                 host::LineWidthDropDownData, host::LineArrowStartDropDownData,
+                 host::LineArrowEndDropDownData, host::ParagraphBulletsStyleData,
+                 host::PDActionDialogPropData, host::JavaScriptActionDialogPropData>;
+static_assert(std::variant_size_v<StoredValue> == std::size_t(host::ValueKind::JavaScriptAction) + 1);
+static_assert(std::is_same_v<std::variant_alternative_t<std::size_t(host::ValueKind::Number), StoredValue>,
+                             host::NumberValue>);
+static_assert(
+    std::is_same_v<std::variant_alternative_t<std::size_t(host::ValueKind::BulletsList), StoredValue>,
+                   host::ParagraphBulletsStyleData>);
+
+constexpr host::ValueKind KindOf(const StoredValue& value) {
+    return host::ValueKind(value.index());
+}
+
+struct PropertyModel {
+    std::wstring name;
+    std::uint32_t typeCode = 0;
+    host::ValueKind kind = host::ValueKind::None;
+    bool readOnly = false;
+    bool hidden = false;
+    bool noColorAvailable = false;
+    StoredValue value; // guarded by the document's lock
+    // Property objects and properties contexts showing this property.
+    WatcherList<> propertyWatchers;
+    WatcherList<> contextWatchers;
+};
+
+struct GroupModel {
+    std::wstring name;
+    std::uint32_t kindFlags = 0;
+    bool root = false;
+    std::vector<std::shared_ptr<PropertyModel>> properties;
+    std::vector<std::shared_ptr<GroupModel>> groups;
+};
+
+struct ObjectModel {
+    std::wstring name;
+    std::wstring kind;
+    std::uint32_t page = 0;
+    bool defaultSettings = false;
+    std::vector<std::shared_ptr<GroupModel>> groups;
+};
+
+// A property named by the names of its groups from the root, then its own name.
+using PropertyPath = std::vector<std::wstring>;
+
+struct DefaultEntry {
+    PropertyPath path;
+    StoredValue original;
+    mutable StoredValue stored; // guarded by the document's lock
+};
+
+struct KindDefaults {
+    std::wstring kind;
+    std::vector<DefaultEntry> entries;
+};
+
+struct DocumentModel {
+    std::wstring name;
+    std::vector<std::wstring> pageLabels;
+    std::vector<std::shared_ptr<ObjectModel>> objects;
+    std::vector<KindDefaults> defaults;
+    std::uint32_t lockedState = 0;
+};
+
+// The property at `path` in `object`, or null.
+std::shared_ptr<PropertyModel> FindProperty(const ObjectModel& object, const PropertyPath& path);
+// The object of that name, or null.
+std::shared_ptr<ObjectModel> FindObject(const DocumentModel& model, const std::wstring& name);
+
+} // namespace headless

@@ -1,0 +1,107 @@
+// The live state of one open document, shared by its business-logic objects: the model with its
+// values under one lock, the locked state, the stored default settings, and the command stack.
+#pragma once
+
+#include "headless-host/document/DocumentModel.h"
+#include "headless-host/services/HostEventSource.h"
+#include "host/BLDocument.h"
+#include "service-common/ServiceObjectPtr.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace headless {
+
+// One value change of a step: the property and the value it gets.
+struct ValueChange {
+    std::shared_ptr<PropertyModel> property;
+    StoredValue value;
+};
+
+class DocumentState {
+public:
+    explicit DocumentState(DocumentModel model);
+    ~DocumentState();
+    DocumentState(const DocumentState&) = delete;
+    DocumentState& operator=(const DocumentState&) = delete;
+
+    // The structure never changes after loading; read values through Value().
+    const DocumentModel& Model() const { return model_; }
+
+    StoredValue Value(const PropertyModel& property) const;
+    // Gives every property its new value, then tells the watchers of the properties (OnChange) and
+    // then of the contexts (OnChanged), each once, outside the lock. Returns the previous values.
+    std::vector<StoredValue> ExchangeValues(const std::vector<ValueChange>& changes);
+    // Tells the watchers of these properties as if they had changed (an accepted write of the same value).
+    void NotifyUnchanged(const std::vector<std::shared_ptr<PropertyModel>>& properties);
+
+    std::uint32_t LockedState() const { return lockedState_.load(); }
+    // Tells the lock watchers (the document's views) when the state changes.
+    void SetLockedState(std::uint32_t state);
+    void WatchLockedState(const std::shared_ptr<WatcherList<std::uint32_t>::Callback>& watcher) {
+        lockWatchers_.Add(watcher);
+    }
+
+    // Default settings of an object kind; null when the document names none for it.
+    const KindDefaults* Defaults(const std::wstring& kind) const;
+    StoredValue StoredDefault(const DefaultEntry& entry) const;
+    void SetStoredDefaults(const std::wstring& kind,
+                           const std::vector<std::pair<const DefaultEntry*, StoredValue>>& values);
+    void WatchDefaults(const std::wstring& kind, const std::shared_ptr<WatcherList<>::Callback>& watcher);
+
+    // The command stack. Execute runs DO of a new command and keeps it as the last undoable step;
+    // Undo and Redo give 1 when there is no step. Failures raise ServiceObjectException. The stack's
+    // events and the changes its steps make are raised while the stack is busy: a subscriber must not
+    // wait for another thread that writes to this document.
+    void Execute(const so::Ref& command);
+    SOResult Undo();
+    SOResult Redo();
+    std::size_t UndoCount() const;
+    std::size_t RedoCount() const;
+    // Drops every step (the steps may hold objects that hold this state).
+    void ClearCommands();
+    // True while a command's DO or UNDO runs on the calling thread: property writes made by it are
+    // part of that command, not steps of their own.
+    bool RunningCommandOnThisThread() const { return runningThread_.load() == std::this_thread::get_id(); }
+    // A process-unique id for a new command.
+    SOAtom NewCommandId(const std::string& commandName);
+
+    const HostEventSource& CommandEvents() const { return commandEvents_; }
+    HostEventSource& CommandEvents() { return commandEvents_; }
+    ServiceObject* ExecuteNotification() const { return executeNotification_.Get(); }
+    ServiceObject* ProgressNotification() const { return progressNotification_.Get(); }
+
+    // The PDF core library's document, when the host has one for this file.
+    void* PdfDocument() const { return pdfDocument_.load(); }
+    void SetPdfDocument(void* document) { pdfDocument_.store(document); }
+
+private:
+    enum class Direction { Do, Undo, Redo };
+    SOResult Run(Direction direction);
+    void RaiseTask(std::uint32_t eventId, SOAtom commandName, host::CommandAction action,
+                   SOResult status) const;
+    void Notify(const std::vector<std::shared_ptr<PropertyModel>>& properties) const;
+
+    DocumentModel model_;
+    mutable std::mutex mutex_; // values of the model and stored defaults
+    std::atomic<std::uint32_t> lockedState_;
+    WatcherList<std::uint32_t> lockWatchers_;
+    std::map<std::wstring, std::unique_ptr<WatcherList<>>> defaultsWatchers_; // built once, by kind
+
+    mutable std::recursive_mutex commandMutex_;
+    std::vector<so::Ref> undo_;
+    std::vector<so::Ref> redo_;
+    so::Ref pendingCommand_; // the command Execute is running, for Run
+    int commandDepth_ = 0;   // guarded by commandMutex_
+    std::atomic<std::thread::id> runningThread_{};
+    HostEventSource commandEvents_{host::BLDocument::kEventCount};
+    so::Ref executeNotification_;
+    so::Ref progressNotification_;
+    std::atomic<void*> pdfDocument_{nullptr};
+};
+
+} // namespace headless

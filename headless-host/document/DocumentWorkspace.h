@@ -1,0 +1,102 @@
+// The host's open documents and the window services that show them: each document gets a view in
+// the documents collection; views are activated, objects selected, documents locked, steps undone.
+// The collection, the main frame, the message box and the user options are offered to modules
+// through the panel's window context and the service provider.
+#pragma once
+
+#include "headless-host/document/DocumentModel.h"
+#include "headless-host/document/DocumentState.h"
+#include "service-common/ServiceObjectPtr.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace headless {
+
+class DocumentsCollectionService;
+class DocumentViewObject;
+class MessageBoxService;
+class UserOptionsService;
+class WindowContextObject;
+
+class DocumentWorkspace {
+public:
+    DocumentWorkspace();
+    // Withdraws the services and closes every document (dropping their undo steps).
+    ~DocumentWorkspace();
+    DocumentWorkspace(const DocumentWorkspace&) = delete;
+    DocumentWorkspace& operator=(const DocumentWorkspace&) = delete;
+
+    // Offers the collection, the main frame, the message box and the user options through `context`
+    // (by interface id) and the service provider (by name). Raises ServiceObjectException when the
+    // provider refuses.
+    void Install(const so::Ref& context);
+    void Uninstall();
+
+    struct OpenDocument {
+        std::shared_ptr<DocumentState> state;
+        so::Ref document;     // BLDocument
+        so::Ref businessView; // BLDocumentView
+        so::Ref view;         // UIDocumentView
+    };
+
+    // A new view of the document in the collection (OnDocumentViewCreated); not yet active. Gives the
+    // document's index. The file forms raise DocumentFileError.
+    std::size_t Open(DocumentModel model);
+    std::size_t OpenFile(const std::filesystem::path& file);
+    std::size_t OpenSample();
+
+    std::size_t DocumentCount() const { return documents_.size(); }
+    // Raises std::out_of_range for an index that is not open.
+    const OpenDocument& Document(std::size_t index) const;
+    std::optional<std::size_t> ActiveIndex() const;
+
+    void Activate(std::size_t index);
+    void Deactivate();
+    // False when a subscriber kept the view open.
+    bool Close(std::size_t index);
+    void CloseAll();
+
+    // On the active view; raise std::logic_error when none is active, std::invalid_argument for an
+    // unknown object name or a locked state outside 0..3.
+    void Select(const std::vector<std::wstring>& objectNames);
+    void SetLockedState(std::uint32_t state);
+    // Through the "CommandsManager" when one is registered, else on the document itself; 1 when there
+    // is nothing to undo or redo. Failures raise ServiceObjectException.
+    SOResult Undo();
+    SOResult Redo();
+
+    // Every property of every object of a document, one line each:
+    // "<object>/<group>/…/<property> = <value as in document files>" with " [read-only]", " [hidden]".
+    std::string DumpValues(std::size_t index) const;
+    // The properties of the active view's selection as the panel reads them (" [mixed]" where they
+    // differ); empty when nothing is selected.
+    std::string DumpSelection() const;
+    // The value of one property of a document object, as in document files. Raises
+    // std::invalid_argument for an unknown object or path.
+    std::string PropertyValue(std::size_t index, const std::wstring& objectName,
+                              const PropertyPath& path) const;
+
+    ServiceObject* Collection() const { return collection_.Get(); }
+    ServiceObject* MainFrame() const { return mainFrame_.Get(); }
+    ServiceObject* MessageBox() const { return messageBox_.Get(); }
+    ServiceObject* UserOptions() const { return userOptions_.Get(); }
+    DocumentsCollectionService& CollectionService() const;
+    MessageBoxService& MessageBoxes() const;
+    UserOptionsService& Options() const;
+    // The active view's business side; raises std::logic_error when none is active.
+    DocumentViewObject& ActiveView() const;
+
+private:
+    so::Ref collection_;
+    so::Ref messageBox_;
+    so::Ref userOptions_;
+    so::Ref mainFrame_;
+    so::Ref context_; // the window context installed into
+    std::vector<OpenDocument> documents_;
+};
+
+} // namespace headless
