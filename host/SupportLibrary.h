@@ -26,8 +26,8 @@ HOST_SUPPORT_API SOResult ServiceProviderGetLastSystemError(std::uint32_t* code,
 // One atom per name in the whole process; atoms are never 0 and never 0xFFFFFFFF.
 HOST_SUPPORT_API SOResult SLGetAtomFromString(const char* name, SOAtom* out);
 HOST_SUPPORT_API SOResult SLGetAtomFromStringW(const wchar_t* name, SOAtom* out);
-// Two calls: a null `buffer` gives the length (without terminator) in *inOutLength; then a buffer of
-// at least that length plus one receives the name. 3 for an unknown atom.
+// Two calls: a null `buffer` gives the length (without terminator) in *inOutLength; then, with
+// *inOutLength the buffer's size, the name (terminated when there is room). 3 for an unknown atom.
 HOST_SUPPORT_API SOResult SLGetStringFromAtom(SOAtom atom, char* buffer, std::uint32_t* inOutLength);
 
 // Process-wide singletons shared by all modules, addressed by id (0 is not an id).

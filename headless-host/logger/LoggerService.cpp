@@ -1,6 +1,7 @@
 #include "headless-host/logger/LoggerService.h"
 
 #include "service-common/TextConversion.h"
+#include "service-common/TwoCallText.h"
 
 #include <cstring>
 
@@ -82,16 +83,8 @@ SOResult LoggerService::GetEntryCount(std::uint64_t* count) {
 }
 
 SOResult LoggerService::GetLastEntry(char* buffer, std::uint32_t* inOutLength) {
-    if (inOutLength == nullptr)
-        return so::kInvalidArgument;
     std::lock_guard lock(mutex_);
-    if (buffer != nullptr) {
-        if (*inOutLength < lastEntry_.size())
-            return so::kInvalidArgument;
-        std::memcpy(buffer, lastEntry_.c_str(), lastEntry_.size() + 1);
-    }
-    *inOutLength = std::uint32_t(lastEntry_.size());
-    return so::kOk;
+    return so::DeliverText(lastEntry_, buffer, inOutLength);
 }
 
 SOResult LoggerService::WriteNarrow(const char* text, std::uint32_t length, std::uint32_t level,

@@ -1,5 +1,7 @@
 #include "headless-host/services/LocaleManagerService.h"
 
+#include "service-common/TwoCallText.h"
+
 #include "headless-host/support/HostSupport.h"
 #include "service-common/ServiceObjectException.h"
 #include "service-common/ServiceQuery.h"
@@ -28,27 +30,6 @@ bool IsLanguageCode(std::string_view language) {
                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                       c == '_' || c == '@' || c == '-';
            });
-}
-
-// The two-call pattern: a null buffer asks for the length; otherwise *inOutLength is the buffer's
-// size in units, and the text is terminated when there is room.
-template <class Char>
-SOResult DeliverText(std::basic_string_view<Char> text, Char* buffer, std::uint32_t* inOutLength) {
-    if (inOutLength == nullptr)
-        return so::kInvalidArgument;
-    if (buffer != nullptr) {
-        if (*inOutLength < text.size())
-            return so::kInvalidArgument;
-        std::copy(text.begin(), text.end(), buffer);
-        if (*inOutLength > text.size())
-            buffer[text.size()] = Char(0);
-    }
-    *inOutLength = std::uint32_t(text.size());
-    return so::kOk;
-}
-
-SOResult DeliverText(const std::wstring& text, wchar_t* buffer, std::uint32_t* inOutLength) {
-    return DeliverText(std::wstring_view(text), buffer, inOutLength);
 }
 
 // Plural rules read small numbers whole and large ones by their last digits; a count beyond int
@@ -145,7 +126,7 @@ std::shared_ptr<const LocaleManagerService::Catalogue> LocaleManagerService::Cur
 
 SOResult LocaleManagerService::GetLanguage(wchar_t* buffer, std::uint32_t* inOutLength) {
     std::shared_lock lock(mutex_);
-    return DeliverText(so::WideFromUtf8(language_), buffer, inOutLength);
+    return so::DeliverText(so::WideFromUtf8(language_), buffer, inOutLength);
 }
 
 SOResult LocaleManagerService::SetLanguage(const wchar_t* language) {
@@ -170,7 +151,7 @@ SOResult LocaleManagerService::SetLanguage(const wchar_t* language) {
 SOResult LocaleManagerService::GetCatalogueFolder(char* buffer, std::uint32_t* inOutLength) {
     std::shared_lock lock(mutex_);
     std::string folder = folder_.string();
-    return DeliverText(std::string_view(folder), buffer, inOutLength);
+    return so::DeliverText(std::string_view(folder), buffer, inOutLength);
 }
 
 SOResult LocaleManagerService::SetCatalogueFolder(const char* folder) {
@@ -193,7 +174,7 @@ SOResult LocaleManagerService::SetCatalogueFolder(const char* folder) {
 }
 
 SOResult LocaleManagerService::GetDomain(wchar_t* buffer, std::uint32_t* inOutLength) {
-    return DeliverText(so::WideFromUtf8(kDomain), buffer, inOutLength);
+    return so::DeliverText(so::WideFromUtf8(kDomain), buffer, inOutLength);
 }
 
 SOResult LocaleManagerService::HasCatalogue(std::uint32_t* loaded) {
@@ -215,7 +196,7 @@ SOResult LocaleManagerService::GetChangeCount(std::uint32_t* count) {
 SOResult LocaleManagerService::Translate(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* text) {
     if (text == nullptr)
         return so::kInvalidArgument;
-    return DeliverText(boost::locale::dgettext(kDomain, text, CurrentCatalogue()->locale), buffer,
+    return so::DeliverText(boost::locale::dgettext(kDomain, text, CurrentCatalogue()->locale), buffer,
                        inOutLength);
 }
 
@@ -226,7 +207,7 @@ SOResult LocaleManagerService::TranslateInContext(wchar_t* buffer, std::uint32_t
     // An empty context is no context, not gettext's distinct empty one.
     if (context == nullptr || *context == L'\0')
         return Translate(buffer, inOutLength, text);
-    return DeliverText(boost::locale::dpgettext(kDomain, context, text, CurrentCatalogue()->locale), buffer,
+    return so::DeliverText(boost::locale::dpgettext(kDomain, context, text, CurrentCatalogue()->locale), buffer,
                        inOutLength);
 }
 
@@ -235,7 +216,7 @@ SOResult LocaleManagerService::TranslatePlural(wchar_t* buffer, std::uint32_t* i
                                                std::uint64_t count) {
     if (singular == nullptr || plural == nullptr)
         return so::kInvalidArgument;
-    return DeliverText(
+    return so::DeliverText(
         boost::locale::dngettext(kDomain, singular, plural, PluralCount(count), CurrentCatalogue()->locale),
         buffer, inOutLength);
 }

@@ -3,6 +3,7 @@
 #include "headless-host/services/BlobObject.h"
 #include "service-common/ServiceObjectException.h"
 #include "service-common/TextConversion.h"
+#include "service-common/TwoCallText.h"
 
 #include <boost/algorithm/string/case_conv.hpp>
 #include <boost/algorithm/string/predicate.hpp>
@@ -74,16 +75,9 @@ SOResult ResourcePackageObject::GetResourceCount(std::uint32_t* count) {
 }
 
 SOResult ResourcePackageObject::GetResourcePath(std::uint32_t index, wchar_t* buffer, std::uint32_t* inOutLength) {
-    if (inOutLength == nullptr || index >= resources_.size())
+    if (index >= resources_.size())
         return so::kInvalidArgument;
-    const std::wstring& path = resources_[index].path;
-    if (buffer != nullptr) {
-        if (*inOutLength < path.size())
-            return so::kInvalidArgument;
-        std::wmemcpy(buffer, path.c_str(), path.size() + 1);
-    }
-    *inOutLength = std::uint32_t(path.size());
-    return so::kOk;
+    return so::DeliverText(resources_[index].path, buffer, inOutLength);
 }
 
 SOResult ResourcePackageObject::GetResource(const wchar_t* path, ServiceObject** blob) {

@@ -1,5 +1,6 @@
 // One atom per name in the process; the names are kept for messages.
 #include "host/SupportLibrary.h"
+#include "service-common/TwoCallText.h"
 
 #include <boost/locale/encoding_utf.hpp>
 
@@ -67,20 +68,10 @@ SOResult SLGetAtomFromStringW(const wchar_t* name, SOAtom* out) {
 }
 
 SOResult SLGetStringFromAtom(SOAtom atom, char* buffer, std::uint32_t* inOutLength) {
-    if (inOutLength == nullptr)
-        return so::kInvalidArgument;
     std::string name;
-    if (!Table().Name(atom, name))
+    if (inOutLength == nullptr || !Table().Name(atom, name))
         return so::kInvalidArgument;
-    if (buffer == nullptr) {
-        *inOutLength = std::uint32_t(name.size());
-        return so::kOk;
-    }
-    if (*inOutLength < name.size())
-        return so::kInvalidArgument;
-    std::memcpy(buffer, name.c_str(), name.size() + 1);
-    *inOutLength = std::uint32_t(name.size());
-    return so::kOk;
+    return so::DeliverText(name, buffer, inOutLength);
 }
 
 } // extern "C"

@@ -2,6 +2,7 @@
 // or a module loaded on first use.
 #include "headless-host/support/HostSupport.h"
 #include "host/ModuleExports.h"
+#include "service-common/TwoCallText.h"
 
 #include <dlfcn.h>
 
@@ -157,14 +158,7 @@ SOResult ServiceProviderGetLastSystemError(std::uint32_t* code, char* descriptio
     if (!lastSystemError.present)
         return so::kNoErrorRecord;
     *code = lastSystemError.code;
-    const std::string& text = lastSystemError.description;
-    if (description != nullptr) {
-        if (*inOutLength < text.size())
-            return so::kInvalidArgument;
-        std::memcpy(description, text.c_str(), text.size() + 1);
-    }
-    *inOutLength = std::uint32_t(text.size());
-    return so::kOk;
+    return so::DeliverText(lastSystemError.description, description, inOutLength);
 }
 
 SOResult ServiceProviderRegisterObject(SOAtom serviceAtom, ServiceObject* object) {

@@ -1,5 +1,6 @@
 // The host's text conversions, with the two-call length pattern.
 #include "host/SupportLibrary.h"
+#include "service-common/TwoCallText.h"
 
 #include <boost/locale/encoding.hpp>
 #include <boost/locale/encoding_utf.hpp>
@@ -20,32 +21,16 @@ std::size_t SourceLength(const Char* source, std::uint32_t length) {
     return std::char_traits<Char>::length(source);
 }
 
-// Shared tail of every conversion: report the length, or copy into the caller's buffer.
-template <class Char>
-SOResult Deliver(const std::basic_string<Char>& converted, Char* destination, std::uint32_t* inOutLength) {
-    if (destination == nullptr) {
-        *inOutLength = std::uint32_t(converted.size());
-        return so::kOk;
-    }
-    if (*inOutLength < converted.size())
-        return so::kInvalidArgument;
-    std::memcpy(destination, converted.data(), converted.size() * sizeof(Char));
-    if (*inOutLength > converted.size())
-        destination[converted.size()] = Char(0);
-    *inOutLength = std::uint32_t(converted.size());
-    return so::kOk;
-}
-
 template <class From, class To, class Converter>
 SOResult Convert(const From* source, std::uint32_t sourceLength, To* destination, std::uint32_t* inOutLength,
                  Converter convert) {
     if (inOutLength == nullptr || (source == nullptr && sourceLength != 0))
         return so::kInvalidArgument;
     if (source == nullptr)
-        return Deliver(std::basic_string<To>(), destination, inOutLength);
+        return so::DeliverText(std::basic_string_view<To>(), destination, inOutLength);
     try {
         std::size_t length = SourceLength(source, sourceLength);
-        return Deliver(convert(source, source + length), destination, inOutLength);
+        return so::DeliverText(std::basic_string_view<To>(convert(source, source + length)), destination, inOutLength);
     } catch (const std::exception&) {
         return so::kInvalidArgument; // invalid sequences or an unknown code page
     }
