@@ -1,0 +1,219 @@
+// Document files: every malformed case of the case folder is refused with its path and reason (and
+// nothing worse), limits on size and nesting hold, and the embedded sample is complete and survives
+// being written out and read back.
+#include "headless-host/document/DocumentFile.h"
+#include "headless-host/document/PropertyValues.h"
+#include "headless-host/document/SampleDocument.h"
+#include "service-common/TextConversion.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using headless::DocumentFileError;
+
+fs::path CasesFolder() {
+    return fs::path(PP_SOURCE_DIR) / "tests/headless-host/document/document-file-cases";
+}
+
+std::vector<std::string> CaseNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(CasesFolder()))
+        if (entry.path().extension() == ".json")
+            names.push_back(entry.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ReadFirstLine(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+class DocumentFileCase : public testing::TestWithParam<std::string> {};
+
+// Each case is <name>.json beside <name>.expected holding "<JSON path>: <reason>". A mismatch writes
+// <name>.actual; PP_REBASELINE=1 rewrites the expectations instead.
+TEST_P(DocumentFileCase, IsRefusedWithItsPathAndReason) {
+    fs::path input = CasesFolder() / (GetParam() + ".json");
+    fs::path expected = CasesFolder() / (GetParam() + ".expected");
+    std::string actual;
+    try {
+        headless::LoadDocumentFile(input);
+        FAIL() << input << " was accepted";
+    } catch (const DocumentFileError& e) {
+        EXPECT_EQ(e.File(), input.string());
+        EXPECT_EQ(std::string(e.what()), e.File() + ": " + e.Path() + ": " + e.Detail());
+        actual = e.Path() + ": " + e.Detail();
+    }
+    if (const char* rebaseline = std::getenv("PP_REBASELINE"); rebaseline != nullptr && *rebaseline == '1') {
+        std::ofstream(expected) << actual << "\n";
+        return;
+    }
+    ASSERT_TRUE(fs::exists(expected)) << "no " << expected << "; the case gives: " << actual;
+    std::string wanted = ReadFirstLine(expected);
+    EXPECT_EQ(actual, wanted);
+    if (actual != wanted)
+        std::ofstream(CasesFolder() / (GetParam() + ".actual")) << actual << "\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Folder, DocumentFileCase, testing::ValuesIn(CaseNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+std::string Refusal(const std::string& text) {
+    try {
+        headless::ParseDocument(text, "generated.json");
+    } catch (const DocumentFileError& e) {
+        return e.Path() + ": " + e.Detail();
+    }
+    return "accepted";
+}
+
+std::string DocumentWithValue(const std::string& propertyJson) {
+    return R"({"document": "g.pdf", "pages": [{}], "objects": [{"name": "A", "kind": "Square", "groups": [)"
+           R"({"name": "General", "flags": 0, "properties": [)" +
+           propertyJson + "]}]}]}";
+}
+
+TEST(DocumentFileLimits, JsonNestedDeeperThanTheLimitIsRefusedWhereItGoesTooDeep) {
+    std::string nested = std::string(70, '[') + std::string(70, ']');
+    std::string refusal =
+        Refusal(DocumentWithValue(R"({"name": "Items", "type": "EditStringList", "value": )" + nested + "}"));
+    // The document, objects, object, groups, group, properties, property: seven levels before the
+    // value, whose 58th array is one too many.
+    std::string path = "/objects/0/groups/0/properties/0/value";
+    for (int level = 0; level < 64 - 7; ++level)
+        path += "/0";
+    EXPECT_EQ(refusal, path + ": nested deeper than 64 levels");
+}
+
+TEST(DocumentFileLimits, HugeStringIsRefusedBeforeItIsKept) {
+    std::string huge(2u << 20, 'x');
+    EXPECT_EQ(Refusal(DocumentWithValue(R"({"name": "Note", "type": "String", "value": ")" + huge + "\"}")),
+              "/objects/0/groups/0/properties/0/value: a string of 2097152 bytes is longer than the limit of "
+              "1048576");
+}
+
+TEST(DocumentFileLimits, LongNameIsRefused) {
+    std::string name(1025, 'n');
+    EXPECT_EQ(
+        Refusal(DocumentWithValue(R"({"name": ")" + name + R"(", "type": "String", "value": ""})")),
+        "/objects/0/groups/0/properties/0/name: a name of 1025 characters is longer than the limit of 1024");
+}
+
+TEST(DocumentFileLimits, OversizedTextIsRefusedWithoutParsing) {
+    std::string text(headless::DocumentFileLimits::kMaxFileBytes + 1, ' ');
+    EXPECT_EQ(Refusal(text), "/: a file of 16777217 bytes is larger than the limit of 16777216");
+}
+
+TEST(DocumentFileLimits, MissingFileNamesTheFile) {
+    try {
+        headless::LoadDocumentFile("/no/such/folder/document.json");
+        FAIL();
+    } catch (const DocumentFileError& e) {
+        EXPECT_EQ(e.File(), "/no/such/folder/document.json");
+        EXPECT_EQ(e.Path(), "/");
+        EXPECT_NE(e.Detail().find("cannot be read"), std::string::npos) << e.Detail();
+    }
+}
+
+void CollectProperties(const headless::GroupModel& group, std::vector<const headless::PropertyModel*>& out) {
+    for (const auto& property : group.properties)
+        out.push_back(property.get());
+    for (const auto& sub : group.groups)
+        CollectProperties(*sub, out);
+}
+
+std::vector<const headless::PropertyModel*> AllProperties(const headless::DocumentModel& model) {
+    std::vector<const headless::PropertyModel*> all;
+    for (const auto& object : model.objects)
+        for (const auto& group : object->groups)
+            CollectProperties(*group, all);
+    return all;
+}
+
+TEST(DocumentFileSample, CoversEveryTypeCodeOfThePanel) {
+    headless::DocumentModel sample = headless::LoadSampleDocument();
+    std::set<std::uint32_t> codes;
+    for (const auto* property : AllProperties(sample))
+        codes.insert(property->typeCode);
+    for (std::uint32_t code = 1; code <= 40; ++code) {
+        if (!headless::TypeNameOfCode(code).empty()) {
+            EXPECT_TRUE(codes.contains(code))
+                << "no property of type " << code << " (" << headless::TypeNameOfCode(code) << ")";
+        }
+    }
+    EXPECT_TRUE(codes.contains(19)) << "a property no editor handles";
+}
+
+TEST(DocumentFileSample, CoversRootGroupKindsFlagsAndDefaultSupport) {
+    headless::DocumentModel sample = headless::LoadSampleDocument();
+    std::uint32_t rootKinds = 0;
+    bool looseGroup = false;
+    bool withDefaults = false;
+    bool withoutDefaults = false;
+    for (const auto& object : sample.objects) {
+        (object->defaultSettings ? withDefaults : withoutDefaults) = true;
+        for (const auto& group : object->groups) {
+            if (group->root)
+                rootKinds |= group->kindFlags;
+            else
+                looseGroup = true;
+        }
+    }
+    EXPECT_EQ(rootKinds, 0xFEu) << "general, values, events, appearance, measurements, format, calculations";
+    EXPECT_TRUE(looseGroup);
+    EXPECT_TRUE(withDefaults);
+    EXPECT_TRUE(withoutDefaults);
+    auto all = AllProperties(sample);
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const auto* p) { return p->readOnly; }));
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const auto* p) { return p->hidden; }));
+    ASSERT_EQ(sample.defaults.size(), 2u);
+    EXPECT_EQ(sample.defaults[0].kind, L"Square");
+}
+
+// Every value of the sample, written as a document file's value and read back into the same
+// property, is the value it was.
+TEST(DocumentFileSample, ValuesSurviveBeingWrittenAndReadBack) {
+    nlohmann::json source = nlohmann::json::parse(headless::SampleDocumentText());
+    headless::DocumentModel sample = headless::LoadSampleDocument();
+    std::size_t checked = 0;
+    for (std::size_t o = 0; o < sample.objects.size(); ++o) {
+        std::function<void(const nlohmann::json&, const headless::GroupModel&)> walk =
+            [&](const nlohmann::json& groupJson, const headless::GroupModel& group) {
+                for (std::size_t p = 0; p < group.properties.size(); ++p) {
+                    const headless::PropertyModel& property = *group.properties[p];
+                    if (property.kind == host::ValueKind::None || property.kind == host::ValueKind::PDAction)
+                        continue;
+                    nlohmann::json written = groupJson["properties"][p];
+                    written["value"] = headless::ValueToJson(property.typeCode, property.value);
+                    headless::DocumentModel reread =
+                        headless::ParseDocument(DocumentWithValue(written.dump()), "reread.json");
+                    const auto& again = *reread.objects[0]->groups[0]->properties[0];
+                    EXPECT_TRUE(headless::SameValue(again.value, property.value))
+                        << so::Utf8FromWide(property.name) << ": " << written.dump();
+                    ++checked;
+                }
+                for (std::size_t g = 0; g < group.groups.size(); ++g)
+                    walk(groupJson["groups"][g], *group.groups[g]);
+            };
+        for (std::size_t g = 0; g < sample.objects[o]->groups.size(); ++g)
+            walk(source["objects"][o]["groups"][g], *sample.objects[o]->groups[g]);
+    }
+    EXPECT_GT(checked, 60u);
+}
+
+} // namespace
