@@ -179,10 +179,11 @@ private:
     }
     void CheckKeys(const Json& object, const std::string& path,
                    const std::vector<const char*>& allowed) const {
-        for (const auto& [key, value] : object.items())
-            if (std::none_of(allowed.begin(), allowed.end(),
-                             [&key](const char* name) { return key == name; }))
+        for (const auto& item : object.items()) {
+            const std::string& key = item.key();
+            if (std::none_of(allowed.begin(), allowed.end(), [&key](const char* name) { return key == name; }))
                 Fail(Child(path, key), "unknown key " + Quoted(key));
+        }
     }
     const Json& Require(const Json& object, const std::string& path, const char* key) const {
         auto found = object.find(key);
