@@ -23,9 +23,11 @@ ModuleHost::~ModuleHost() {
         // Unloading goes on: the host reports module failures, it does not stop on them.
     }
     plugin_.Reset();
-    if (auto onCleanup = reinterpret_cast<ServiceObjectModuleOnCleanupFn>(dlsym(library_, "ServiceObjectModuleOnCleanup")))
+    if (auto onCleanup =
+            reinterpret_cast<ServiceObjectModuleOnCleanupFn>(dlsym(library_, "ServiceObjectModuleOnCleanup")))
         onCleanup();
-    if (auto onFree = reinterpret_cast<ServiceObjectModuleOnFreeFn>(dlsym(library_, "ServiceObjectModuleOnFree")))
+    if (auto onFree =
+            reinterpret_cast<ServiceObjectModuleOnFreeFn>(dlsym(library_, "ServiceObjectModuleOnFree")))
         onFree();
     dlclose(library_);
 }
@@ -39,7 +41,8 @@ Fn ModuleHost::Export(const char* name) {
 }
 
 std::vector<ModuleHost::ClassEntry> ModuleHost::Initialize() {
-    if (SOResult code = Export<ServiceObjectModuleInitializeFn>("ServiceObjectModuleInitialize")(); code != so::kOk)
+    if (SOResult code = Export<ServiceObjectModuleInitializeFn>("ServiceObjectModuleInitialize")();
+        code != so::kOk)
         throw so::ServiceObjectException(code, "ServiceObjectModuleInitialize failed");
     const ServiceObjectClassInfo* entries = nullptr;
     std::uint32_t count = 0;
@@ -78,7 +81,9 @@ so::Ref ModuleHost::InitHandler() {
     return handler;
 }
 
-void ModuleHost::InitComplete() { so::Call<host::UIInplacePlugin::InitComplete>(plugin_.Get()); }
+void ModuleHost::InitComplete() {
+    so::Call<host::UIInplacePlugin::InitComplete>(plugin_.Get());
+}
 
 so::Ref ModuleHost::GetUIModel() {
     so::Ref model;

@@ -1,141 +1,223 @@
 // properties-panel-host: the command-line host of the Properties panel module.
-#include "headless-host/app/ModuleHost.h"
-#include "headless-host/services/CommandsManagerService.h"
-#include "headless-host/services/PluginSiteObject.h"
-#include "headless-host/services/UIEngineService.h"
-#include "headless-host/support/HostSupport.h"
-#include "host/Logger.h"
+#include "headless-host/app/HostSession.h"
+#include "headless-host/app/PageInspector.h"
+#include "headless-host/app/ScenarioParser.h"
+#include "headless-host/app/ScenarioRunner.h"
+#include "headless-host/document/DocumentFile.h"
 #include "host/UIServices.h"
-#include "service-common/ErrorsStorage.h"
 #include "service-common/HostCall.h"
-#include "service-common/ServiceQuery.h"
+#include "service-common/ServiceObjectException.h"
 #include "service-common/TextConversion.h"
 
-#include <dlfcn.h>
-
-#include <cstring>
-#include <filesystem>
+#include <fstream>
+#include <iomanip>
 #include <iostream>
+#include <iterator>
 #include <optional>
-#include <vector>
+#include <sstream>
+
+#ifndef PP_UI_RESOURCES_DIR
+#define PP_UI_RESOURCES_DIR "ui-resources"
+#endif
 
 namespace {
 
-constexpr const char* kUsage = R"(usage: properties-panel-host [options]
+constexpr const char* kUsageHead = R"(usage: properties-panel-host [options] [SCENARIO]
 
-Loads the Properties panel module as the PDF editor's host would, runs the host's call sequence
-and reports what the module offers.
+Loads the Properties panel module as the PDF editor's host would, runs the host's call sequence,
+loads the panel page and opens a document. Then it runs the SCENARIO file, or the commands given
+with --run; with neither, it opens the embedded sample document, selects its first object and
+prints a report: the module's class and resources, the panel handler's state, the panel's DOM under
+".panel-content" and the document's values.
 
 options:
-  --module PATH   the module to load (default: libdocument-panel-properties.so beside this program)
-  --log PATH      write the host's log to PATH (default: standard error)
-  --help          show this text
+  --module PATH        the module to load (default: libdocument-panel-properties.so beside this program)
+  --ui-resources DIR   the host's UI resources folder (default: the source tree's headless-host/ui-resources)
+  --document FILE      open and activate this document file first ("sample": the embedded sample)
+  --run "CMD; CMD"     run these commands (separated by ";") instead of a scenario file
+  --stop-on-failure    stop at the first failed expectation (default: report all, exit 1 at the end)
+  --locale LANG        the UI language at start (e.g. de); untranslated by default
+  --log PATH           write the module's log to PATH (default: standard error)
+  --help               show this text
+
+A scenario file holds one command a line; blank lines and lines starting with "#" are ignored.
+Words are separated by blanks; quote a word that holds blanks ("a b" with \" \\ \n \t escapes, or
+'a b' as written). Selectors are evaluated on the page's root element. A failed expectation prints
+"FILE:LINE: expected ... but found ..."; a command that cannot be carried out prints its line and
+stops the run. An input a user could not make (a click on a disabled element, a dismiss without a
+popup) counts as a failed expectation. File names of --run are taken from the current folder,
+those of a scenario from the scenario's folder. The exit status is 0 when everything passed, 1 otherwise, 2 for bad options.
+
+commands:
 )";
 
 struct Options {
-    std::filesystem::path module;
-    std::optional<std::string> logFile;
+    headless::HostSessionOptions session;
+    std::optional<std::string> scenario;
+    std::optional<std::string> inlineCommands;
+    std::optional<std::string> document;
+    bool stopOnFailure = false;
 };
 
-std::filesystem::path ProgramFolder() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
+std::filesystem::path ProgramFolder() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+void PrintUsage(std::ostream& out) {
+    out << kUsageHead;
+    for (const auto& command : headless::ScenarioParser::Commands()) {
+        std::string synopsis =
+            std::string(command.name) + (*command.usage != '\0' ? " " : "") + command.usage;
+        out << "  " << synopsis << "\n";
+        // Descriptions are wrapped to the width of the text above.
+        std::istringstream words(command.description);
+        std::string line;
+        for (std::string word; words >> word;) {
+            if (!line.empty() && line.size() + 1 + word.size() > 94) {
+                out << "      " << line << "\n";
+                line.clear();
+            }
+            line += (line.empty() ? "" : " ") + word;
+        }
+        out << "      " << line << "\n";
+    }
+}
 
 std::optional<Options> ParseOptions(int argc, char** argv, int& exitCode) {
-    Options options{ProgramFolder() / "libdocument-panel-properties.so", std::nullopt};
+    Options options;
+    options.session.module = ProgramFolder() / "libdocument-panel-properties.so";
+    options.session.uiResources = PP_UI_RESOURCES_DIR;
+    auto fail = [&exitCode](const std::string& message) {
+        std::cerr << "properties-panel-host: " << message << " (see --help)\n";
+        exitCode = 2;
+        return std::nullopt;
+    };
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
-            std::cout << kUsage;
+            PrintUsage(std::cout);
             exitCode = 0;
             return std::nullopt;
         }
-        if (argument == "--module" && i + 1 < argc) {
-            options.module = argv[++i];
+        if (argument == "--stop-on-failure") {
+            options.stopOnFailure = true;
             continue;
         }
-        if (argument == "--log" && i + 1 < argc) {
-            options.logFile = argv[++i];
+        bool takesValue = argument == "--module" || argument == "--ui-resources" ||
+                          argument == "--document" || argument == "--run" || argument == "--locale" ||
+                          argument == "--log";
+        if (takesValue) {
+            if (i + 1 >= argc)
+                return fail("the option " + argument + " needs a value");
+            std::string value = argv[++i];
+            if (argument == "--module")
+                options.session.module = value;
+            else if (argument == "--ui-resources")
+                options.session.uiResources = value;
+            else if (argument == "--document")
+                options.document = value;
+            else if (argument == "--run")
+                options.inlineCommands = value;
+            else if (argument == "--locale")
+                options.session.language = value;
+            else
+                options.session.logFile = value;
             continue;
         }
-        std::cerr << "properties-panel-host: unknown or incomplete option '" << argument << "'\n" << kUsage;
-        exitCode = 2;
-        return std::nullopt;
+        if (argument.starts_with("-"))
+            return fail("unknown option '" + argument + "'");
+        if (options.scenario)
+            return fail("one scenario at a time, not '" + *options.scenario + "' and '" + argument + "'");
+        options.scenario = argument;
     }
+    if (options.scenario && options.inlineCommands)
+        return fail("a scenario file and --run cannot be used together");
     return options;
 }
 
-template <class T>
-so::Ref Make() {
-    return so::Ref::Adopt(so::ServiceObjectCppTheConcrete<T>::Create());
+std::vector<headless::ScenarioCommand> LoadScenario(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("Cannot read the scenario " + file);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return headless::ScenarioParser::ParseText(text, file);
 }
 
-void ListResources(ServiceObject* engine) {
+void OpenFirstDocument(headless::HostSession& session, const std::string& document) {
+    auto& workspace = session.Workspace();
+    workspace.Activate(document == "sample" ? workspace.OpenSample() : workspace.OpenFile(document));
+    session.Pump();
+}
+
+void PrintReport(headless::HostSession& session, const Options& options) {
+    std::cout << "Module: " << options.session.module.filename().string() << "\nClasses:\n";
+    for (const auto& entry : session.Classes())
+        std::cout << "  " << entry.name << "\n";
     std::uint32_t packages = 0;
-    so::Call<host::UIEngine::GetPackageCount>(engine, &packages);
+    std::uint32_t resources = 0;
+    so::Call<host::UIEngine::GetPackageCount>(session.UIEngine(), &packages);
     for (std::uint32_t p = 0; p < packages; ++p) {
         so::Ref package;
-        so::Call<host::UIEngine::GetPackage>(engine, p, package.Put());
+        so::Call<host::UIEngine::GetPackage>(session.UIEngine(), p, package.Put());
         std::uint32_t count = 0;
         so::Call<host::ResourcePackage::GetResourceCount>(package.Get(), &count);
-        std::cout << "Resources (" << count << "):\n";
-        for (std::uint32_t i = 0; i < count; ++i) {
-            std::uint32_t length = 0;
-            so::Call<host::ResourcePackage::GetResourcePath>(package.Get(), i, nullptr, &length);
-            std::wstring path(length + 1, L'\0');
-            so::Call<host::ResourcePackage::GetResourcePath>(package.Get(), i, path.data(), &length);
-            path.resize(length);
-            so::Ref blob;
-            so::Call<host::ResourcePackage::GetResource>(package.Get(), path.c_str(), blob.Put());
-            std::uint64_t size = 0;
-            so::Call<host::Blob::GetSize>(blob.Get(), &size);
-            std::cout << "  " << so::Utf8FromWide(path) << " (" << size << " bytes)\n";
+        resources += count;
+    }
+    std::cout << "Resources: " << resources << " in " << packages << " package" << (packages == 1 ? "" : "s")
+              << " (the panel page is " << headless::HostSession::kPanelPage << ")\n";
+    std::cout << "Panel handler: "
+              << (session.HasPanelHandler() ? "attached to the page's root element"
+                                            : "not available (" + session.PanelFailure() + ")")
+              << "\n";
+
+    auto& workspace = session.Workspace();
+    auto active = workspace.ActiveIndex();
+    if (active) {
+        const auto& model = workspace.Document(*active).state->Model();
+        std::cout << "Document: " << so::Utf8FromWide(model.name) << "\n";
+        if (!model.objects.empty()) {
+            workspace.Select({model.objects.front()->name});
+            session.Pump();
+            std::cout << "Selected: " << so::Utf8FromWide(model.objects.front()->name) << "\n";
         }
     }
-}
-
-void SetLogFile(void* loggerLibrary, const std::string& path) {
-    auto getLogger = reinterpret_cast<GetLoggerFn>(dlsym(loggerLibrary, "GetLogger"));
-    so::Ref logger;
-    if (getLogger == nullptr || getLogger(logger.Put()) != so::kOk)
-        throw std::runtime_error("The logger library has no GetLogger");
-    so::Call<host::Logger::SetOutputFile>(logger.Get(), path.c_str());
+    std::cout << "\nPanel (.panel-content):\n";
+    headless::ElementRef root = headless::ElementRef::Adopt(session.RootElement());
+    headless::PageInspector page(root.Get());
+    for (const auto& element : page.All(".panel-content"))
+        std::cout << headless::PageInspector::OuterHtml(element.Get()) << "\n";
+    if (active)
+        std::cout << "\nValues:\n" << workspace.DumpValues(*active);
 }
 
 int Run(const Options& options) {
-    // The host's own objects first: the error store must not belong to a module that unloads.
-    so::ErrorsStorage::Instance();
-    void* logger = dlopen((ProgramFolder() / "liblogger.so").c_str(), RTLD_NOW | RTLD_GLOBAL);
-    if (logger == nullptr)
-        std::cerr << "properties-panel-host: no logger, the module will log nothing (" << dlerror() << ")\n";
-    else if (options.logFile)
-        SetLogFile(logger, *options.logFile);
-
-    so::Ref engine = Make<headless::UIEngineService>();
-    so::Ref commands = Make<headless::CommandsManagerService>();
-    ServiceProviderRegisterObject(so::AtomOf(host::UIEngine::kServiceName), engine.Get());
-    ServiceProviderRegisterObject(so::AtomOf(host::CommandsManager::kServiceName), commands.Get());
-    so::Ref site = Make<headless::PluginSiteObject>();
-    so::Ref context = Make<headless::WindowContextObject>();
-
-    int status = 0;
-    {
-        headless::ModuleHost module(options.module);
-        std::cout << "Module: " << options.module.string() << "\nClasses:\n";
-        for (const auto& entry : module.Initialize())
-            std::cout << "  " << entry.name << "\n";
-        module.StartPlugin(site.Get(), context.Get());
-        ListResources(engine.Get());
-        try {
-            so::Ref handler = module.InitHandler();
-            std::cout << "Panel handler: " << (handler ? "created" : "none") << "\n";
-        } catch (const so::ServiceObjectException& e) {
-            std::cout << "Panel handler: not available (" << e.Message() << ")\n";
-        }
-        module.StopPlugin();
+    std::vector<headless::ScenarioCommand> commands;
+    std::filesystem::path baseFolder = std::filesystem::current_path();
+    // The scenario is read before the host starts, so that a malformed one costs nothing.
+    if (options.scenario) {
+        commands = LoadScenario(*options.scenario);
+        baseFolder = std::filesystem::absolute(*options.scenario).parent_path();
+    } else if (options.inlineCommands) {
+        commands = headless::ScenarioParser::ParseInline(*options.inlineCommands);
     }
-    ServiceProviderClear();
-    if (logger != nullptr)
-        dlclose(logger);
-    return status;
+    for (const auto& command : commands)
+        headless::ScenarioRunner::Validate(command);
+    headless::HostSession session(options.session, std::cerr);
+    if (options.document)
+        OpenFirstDocument(session, *options.document);
+    if (!options.scenario && !options.inlineCommands) {
+        if (!options.document)
+            OpenFirstDocument(session, "sample");
+        PrintReport(session, options);
+        return 0;
+    }
+    headless::ScenarioRunner runner(session, std::cout, std::cerr, options.stopOnFailure);
+    bool passed = runner.Run(commands, baseFolder);
+    std::cout.flush();
+    if (!passed)
+        std::cerr << "properties-panel-host: " << runner.Failures() << " failure"
+                  << (runner.Failures() == 1 ? "" : "s") << "\n";
+    return passed ? 0 : 1;
 }
 
 } // namespace
@@ -147,6 +229,8 @@ int main(int argc, char** argv) {
         return exitCode;
     try {
         return Run(*options);
+    } catch (const headless::ScenarioError& e) {
+        std::cerr << e.Message() << "\n";
     } catch (const so::ServiceObjectException& e) {
         std::cerr << "properties-panel-host: " << e.Message() << " (code 0x" << std::hex << e.Code() << ")\n";
     } catch (const std::exception& e) {

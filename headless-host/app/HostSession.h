@@ -1,0 +1,94 @@
+// Everything a running host holds around the panel module: the UI thread's queue, the named
+// services, the open documents, the panel's window and page, and the loaded module. Made in the
+// order the editor starts them and torn down in reverse, so that nothing the module handed out
+// outlives the module's code.
+#pragma once
+
+#include "headless-host/app/ModuleHost.h"
+#include "headless-host/document/DocumentWorkspace.h"
+#include "host/HtmlEngineApi.h"
+#include "service-common/ServiceObjectPtr.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace html {
+class EngineWindow;
+class UIQueue;
+} // namespace html
+
+namespace headless {
+
+struct HostSessionOptions {
+    std::filesystem::path module;
+    std::filesystem::path uiResources;
+    std::optional<std::string> logFile;
+    std::string language; // "" for untranslated texts
+};
+
+class HostSession {
+public:
+    static constexpr const char* kPanelPage = "document-panel-properties/properties-view.htm";
+
+    // Starts the host and runs the plug-in's call sequence up to GetUIModel. Failures of the panel
+    // parts (a build without the panel handler) are reported once on `diagnostics` and the host
+    // carries on; anything else raises.
+    HostSession(const HostSessionOptions& options, std::ostream& diagnostics);
+    // Cleanup, ServiceObjectModuleOnCleanup, ServiceObjectModuleOnFree and unloading, after the
+    // page, the posted work and the documents that could still call into the module are gone.
+    ~HostSession();
+    HostSession(const HostSession&) = delete;
+    HostSession& operator=(const HostSession&) = delete;
+
+    DocumentWorkspace& Workspace() { return *workspace_; }
+    html::EngineWindow& Window() { return *window_; }
+    ServiceObject* LocaleManager() const { return localeManager_.Get(); }
+    ServiceObject* UIEngine() const { return engine_.Get(); }
+
+    // Runs posted work and idle callbacks until both are quiet; false (and a note on the
+    // diagnostics stream) when the loop had to give up.
+    bool Pump();
+
+    // The page's root element with one reference (release it), or null without a page.
+    HELEMENT RootElement() const;
+
+    const std::vector<ModuleHost::ClassEntry>& Classes() const { return classes_; }
+    bool HasPanelHandler() const { return static_cast<bool>(handler_); }
+    // Why the panel parts are missing, or empty.
+    const std::string& PanelFailure() const { return panelFailure_; }
+
+private:
+    void Start(const HostSessionOptions& options);
+    // Safe on a half-made session: every step checks what exists.
+    void TearDown() noexcept;
+    std::optional<std::string> ReadResource(std::string_view url) const;
+    std::optional<std::wstring> Translate(std::wstring_view text, std::wstring_view context) const;
+    void StartPanel();
+    // Runs one of the panel-part operations, noting the first failure instead of raising.
+    template <class Operation>
+    void PanelStep(const char* name, Operation operation);
+
+    std::ostream& diagnostics_;
+    std::filesystem::path uiResources_;
+    void* loggerLibrary_ = nullptr;
+    std::unique_ptr<html::UIQueue> queue_;
+    so::Ref engine_;
+    so::Ref commands_;
+    so::Ref localeManager_;
+    so::Ref site_;
+    so::Ref context_;
+    std::unique_ptr<DocumentWorkspace> workspace_;
+    std::unique_ptr<html::EngineWindow> window_;
+    std::unique_ptr<ModuleHost> module_;
+    std::vector<ModuleHost::ClassEntry> classes_;
+    so::Ref handler_;
+    so::Ref model_;
+    HELEMENT handlerElement_ = nullptr;
+    std::string panelFailure_;
+};
+
+} // namespace headless

@@ -1,0 +1,127 @@
+#include "headless-host/app/PageInspector.h"
+
+#include "service-common/TextConversion.h"
+
+#include <array>
+#include <stdexcept>
+#include <utility>
+
+namespace headless {
+
+namespace {
+
+const HtmlEngineApi& Api() {
+    return *HtmlEngineAPI();
+}
+
+constexpr std::array<std::pair<const char*, std::uint32_t>, 7> kStateNames = {{
+    {"expanded", kStateExpanded},
+    {"collapsed", kStateCollapsed},
+    {"disabled", kStateDisabled},
+    {"current", kStateCurrent},
+    {"checked", kStateChecked},
+    {"focus", kStateFocus},
+    {"popup", kStatePopup},
+}};
+
+void AppendUtf8(const char* text, std::uint32_t length, void* param) {
+    static_cast<std::string*>(param)->append(text, length);
+}
+
+void AppendWide(const wchar_t* text, std::uint32_t length, void* param) {
+    static_cast<std::wstring*>(param)->append(text, length);
+}
+
+int Collect(HELEMENT element, void* param) {
+    static_cast<std::vector<ElementRef>*>(param)->push_back(ElementRef::Share(element));
+    return 0;
+}
+
+} // namespace
+
+ElementRef ElementRef::Adopt(HELEMENT element) {
+    return ElementRef(element);
+}
+
+ElementRef ElementRef::Share(HELEMENT element) {
+    if (element != nullptr)
+        Api().ElementAddRef(element);
+    return ElementRef(element);
+}
+
+ElementRef::~ElementRef() {
+    if (element_ != nullptr)
+        Api().ElementRelease(element_);
+}
+
+ElementRef::ElementRef(ElementRef&& other) noexcept : element_(std::exchange(other.element_, nullptr)) {}
+
+ElementRef& ElementRef::operator=(ElementRef&& other) noexcept {
+    if (this != &other) {
+        if (element_ != nullptr)
+            Api().ElementRelease(element_);
+        element_ = std::exchange(other.element_, nullptr);
+    }
+    return *this;
+}
+
+PageInspector::PageInspector(HELEMENT root) : root_(ElementRef::Share(root)) {}
+
+std::vector<ElementRef> PageInspector::All(const std::string& selector) const {
+    if (!root_)
+        throw std::invalid_argument("no page is loaded");
+    std::vector<ElementRef> found;
+    HtmlResult result = Api().SelectElements(root_.Get(), selector.c_str(), &Collect, &found);
+    if (result != kHtmlOk)
+        throw std::invalid_argument("the selector \"" + selector + "\" is not valid");
+    return found;
+}
+
+ElementRef PageInspector::First(const std::string& selector) const {
+    std::vector<ElementRef> found = All(selector);
+    if (found.empty())
+        throw std::invalid_argument("nothing matches \"" + selector + "\"");
+    return std::move(found.front());
+}
+
+std::string PageInspector::OuterHtml(HELEMENT element) {
+    std::string html;
+    Api().GetElementHtml(element, 1, &AppendUtf8, &html);
+    return html;
+}
+
+std::string PageInspector::Text(HELEMENT element) {
+    std::wstring text;
+    Api().GetElementText(element, &AppendWide, &text);
+    return so::Utf8FromWide(text);
+}
+
+std::optional<std::string> PageInspector::Attribute(HELEMENT element, const std::string& name) {
+    std::wstring value;
+    if (Api().GetAttributeByName(element, name.c_str(), &AppendWide, &value) != kHtmlOk)
+        return std::nullopt;
+    return so::Utf8FromWide(value);
+}
+
+std::uint32_t PageInspector::State(HELEMENT element) {
+    std::uint32_t state = 0;
+    Api().GetElementState(element, &state);
+    return state;
+}
+
+std::uint32_t PageInspector::StateBit(const std::string& name) {
+    for (const auto& [stateName, bit] : kStateNames)
+        if (name == stateName)
+            return bit;
+    return 0;
+}
+
+std::string PageInspector::StateNames(std::uint32_t state) {
+    std::string names;
+    for (const auto& [stateName, bit] : kStateNames)
+        if ((state & bit) != 0)
+            names += (names.empty() ? "" : " ") + std::string(stateName);
+    return names.empty() ? "none" : names;
+}
+
+} // namespace headless

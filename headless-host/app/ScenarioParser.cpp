@@ -1,0 +1,234 @@
+#include "headless-host/app/ScenarioParser.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace headless {
+
+namespace {
+
+constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+const ScenarioCommandInfo* FindCommand(const std::string& name) {
+    const auto& commands = ScenarioParser::Commands();
+    auto found = std::find_if(commands.begin(), commands.end(),
+                              [&name](const ScenarioCommandInfo& info) { return name == info.name; });
+    return found == commands.end() ? nullptr : &*found;
+}
+
+std::string Expected(const ScenarioCommandInfo& info) {
+    return std::string("usage: ") + info.name + (*info.usage != '\0' ? " " : "") + info.usage;
+}
+
+} // namespace
+
+ScenarioError::ScenarioError(std::string source, std::size_t line, const std::string& message)
+    : std::runtime_error(source + ":" + std::to_string(line) + ": " + message), source_(std::move(source)),
+      line_(line), message_(what()) {}
+
+const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
+    static const std::vector<ScenarioCommandInfo> commands = {
+        {"open", "FILE|sample", 1, 1,
+         "open a document file (relative to the scenario's folder) or the embedded sample, and activate its "
+         "view"},
+        {"activate", "VIEW", 1, 1,
+         "activate the view of an open document, by number (from 1) or document name"},
+        {"deactivate", "", 0, 0, "deactivate the active view"},
+        {"select", "NAME[,NAME...]|none", 1, 1, "select objects of the active view by name, or nothing"},
+        {"lock", "0|1|2|3", 1, 1, "set the active document's locked state (1 write, 2 read, 3 both)"},
+        {"pump", "", 0, 0, "run the UI loop until it is idle (every command that posts work does this too)"},
+        {"click", "SELECTOR", 1, 1, "click the first element matching the selector"},
+        {"type", "SELECTOR TEXT", 2, 2, "type the text into the first matching element (\\n is Enter)"},
+        {"key", "NAME[+MODIFIERS]", 1, 1,
+         "press a key on the focused element: Enter, Escape, Tab, Space, Backspace, Delete, Up, Down, Left, "
+         "Right, Home, End, PageUp, PageDown, F1..F12, a letter or a digit; modifiers ctrl, shift, alt"},
+        {"choose", "SELECTOR VALUE", 2, 2,
+         "choose the option of that value (or text) in the matching select"},
+        {"expand", "SELECTOR", 1, 1, "click the matching tab of a tab container"},
+        {"dismiss", "", 0, 0, "close the open popup (Escape)"},
+        {"focus", "SELECTOR", 1, 1, "move the keyboard focus to the first matching element"},
+        {"set", "PROPERTY VALUE", 2, 2,
+         "write a value of the selection's property (GROUP/.../NAME) as the panel would: one undoable step"},
+        {"undo", "", 0, 0, "undo the active document's last step"},
+        {"redo", "", 0, 0, "redo the active document's last undone step"},
+        {"locale", "LANG", 1, 1, "change the UI language (e.g. de, fr; \"\" for untranslated texts)"},
+        {"answer", "yes|no|yes-dont-ask", 1, 1,
+         "answer the next message box (yes-dont-ask ticks its \"Don't ask me again\" box)"},
+        {"expect count", "SELECTOR N", 2, 2, "the number of elements matching the selector"},
+        {"expect attr", "SELECTOR NAME VALUE", 3, 3, "an attribute of the first matching element"},
+        {"expect text", "SELECTOR TEXT", 2, 2, "the text of the first matching element"},
+        {"expect state", "SELECTOR [!]STATE", 2, 2,
+         "a state of the first matching element (expanded, collapsed, disabled, current, checked, focus, "
+         "popup); !STATE: the state is not set"},
+        {"expect value", "OBJECT PROPERTY VALUE", 3, 3,
+         "a property (GROUP/.../NAME) of an object of the active document, as in document files "
+         "(strings with or without their JSON quotes)"},
+        {"expect boxes", "N", 1, 1, "the number of message boxes shown so far"},
+        {"dump document", "", 0, 0, "every object's property values of the active document"},
+        {"dump selection", "", 0, 0, "the selection's properties as the panel reads them"},
+        {"dump", "SELECTOR", 1, 1, "the outer HTML of every element matching the selector"},
+    };
+    return commands;
+}
+
+std::vector<std::string> ScenarioParser::SplitWords(std::string_view line) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (IsBlank(c)) {
+            if (inWord)
+                words.push_back(std::exchange(word, {}));
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == '\'') {
+            std::size_t close = line.find('\'', i + 1);
+            if (close == std::string_view::npos)
+                throw std::invalid_argument("a ' quote is not closed");
+            word.append(line.substr(i + 1, close - i - 1));
+            i = close;
+        } else if (c == '"') {
+            bool closed = false;
+            for (++i; i < line.size(); ++i) {
+                if (line[i] == '"') {
+                    closed = true;
+                    break;
+                }
+                if (line[i] != '\\') {
+                    word += line[i];
+                    continue;
+                }
+                if (++i == line.size())
+                    break;
+                switch (line[i]) {
+                case 'n':
+                    word += '\n';
+                    break;
+                case 't':
+                    word += '\t';
+                    break;
+                case '"':
+                case '\\':
+                    word += line[i];
+                    break;
+                default:
+                    throw std::invalid_argument(std::string("unknown escape \\") + line[i] +
+                                                " in a \" quote");
+                }
+            }
+            if (!closed)
+                throw std::invalid_argument("a \" quote is not closed");
+        } else {
+            word += c;
+        }
+    }
+    if (inWord)
+        words.push_back(std::move(word));
+    return words;
+}
+
+ScenarioCommand ScenarioParser::ParseLine(std::string_view text, const std::string& source,
+                                          std::size_t line) {
+    std::vector<std::string> words;
+    try {
+        words = SplitWords(text);
+    } catch (const std::invalid_argument& e) {
+        throw ScenarioError(source, line, e.what());
+    }
+    ScenarioCommand command{source, line, words.front(), {}};
+    std::size_t first = 1;
+    if ((command.name == "expect" || command.name == "dump") && words.size() > 1) {
+        std::string twoWords = command.name + " " + words[1];
+        if (FindCommand(twoWords) != nullptr) {
+            command.name = twoWords;
+            first = 2;
+        } else if (command.name == "expect") {
+            throw ScenarioError(source, line,
+                                "unknown expectation '" + words[1] +
+                                    "' (count, attr, text, state, value or boxes)");
+        }
+    }
+    const ScenarioCommandInfo* info = FindCommand(command.name);
+    if (info == nullptr)
+        throw ScenarioError(source, line, "unknown command '" + command.name + "' (see --help)");
+    command.arguments.assign(words.begin() + std::ptrdiff_t(std::min(first, words.size())), words.end());
+    if (command.arguments.size() < info->minArguments || command.arguments.size() > info->maxArguments)
+        throw ScenarioError(
+            source, line,
+            command.name + " takes " +
+                (info->minArguments == info->maxArguments
+                     ? std::to_string(info->minArguments)
+                     : std::to_string(info->minArguments) + " to " + std::to_string(info->maxArguments)) +
+                " argument" + (info->maxArguments == 1 ? "" : "s") + ", not " +
+                std::to_string(command.arguments.size()) + " (" + Expected(*info) + ")");
+    return command;
+}
+
+std::vector<ScenarioCommand> ScenarioParser::ParseText(std::string_view text, const std::string& source) {
+    std::vector<ScenarioCommand> commands;
+    std::size_t lineNumber = 0;
+    while (!text.empty() || lineNumber == 0) {
+        ++lineNumber;
+        std::size_t end = text.find('\n');
+        std::string_view line = Trimmed(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == '#')
+            continue;
+        commands.push_back(ParseLine(line, source, lineNumber));
+    }
+    return commands;
+}
+
+std::vector<ScenarioCommand> ScenarioParser::ParseInline(std::string_view commands) {
+    const std::string source = "--run";
+    std::vector<ScenarioCommand> parsed;
+    std::size_t number = 0;
+    std::size_t start = 0;
+    char quote = 0;
+    for (std::size_t i = 0; i <= commands.size(); ++i) {
+        char c = i < commands.size() ? commands[i] : ';';
+        if (quote != 0) {
+            if (c == '\\' && quote == '"' && i + 1 < commands.size())
+                ++i;
+            else if (c == quote)
+                quote = 0;
+            else if (i == commands.size())
+                break; // the open quote is reported by the word splitter
+            continue;
+        }
+        if (c == '"' || c == '\'') {
+            quote = c;
+            continue;
+        }
+        if (c != ';')
+            continue;
+        std::string_view line = Trimmed(commands.substr(start, i - start));
+        start = i + 1;
+        ++number;
+        if (!line.empty())
+            parsed.push_back(ParseLine(line, source, number));
+    }
+    if (quote != 0) {
+        ++number;
+        parsed.push_back(ParseLine(Trimmed(commands.substr(start)), source, number));
+    }
+    return parsed;
+}
+
+} // namespace headless

@@ -1,0 +1,68 @@
+// Runs scenario commands against a host session: documents, views and selections, user input on
+// the panel page, undo and redo, message-box answers, expectations and dumps.
+#pragma once
+
+#include "headless-host/app/ScenarioParser.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace headless {
+
+class HostSession;
+
+class ScenarioRunner {
+public:
+    // Dumps go to `out`; failed expectations and errors to `errors`, each naming its line.
+    ScenarioRunner(HostSession& session, std::ostream& out, std::ostream& errors, bool stopOnFailure);
+
+    // Checks the arguments of every command first (nothing runs when one is wrong), then runs them
+    // in order, pumping the UI loop after each one that can post work. Relative file names are
+    // taken from `baseFolder`. An error (a command that cannot be carried out) stops the run; a
+    // failed expectation stops it only with stopOnFailure. False when anything failed.
+    bool Run(const std::vector<ScenarioCommand>& commands, const std::filesystem::path& baseFolder);
+
+    std::size_t Failures() const { return failures_; }
+
+    // Raises ScenarioError for arguments that no state of the host could make valid.
+    static void Validate(const ScenarioCommand& command);
+
+    // The virtual-key code and modifier bits of "Enter", "a+ctrl", "F5+shift+alt"; raises
+    // std::invalid_argument for an unknown key or modifier.
+    struct KeyPress {
+        std::uint32_t virtualKey = 0;
+        std::uint32_t modifiers = 0;
+    };
+    static KeyPress ParseKey(const std::string& text);
+    // "General/Common/Name": the groups from the root, then the property.
+    static std::vector<std::wstring> ParsePropertyPath(const std::string& text);
+    // True when `found` (a value as document files write it) is `expected`, a JSON string also when
+    // written without its quotes.
+    static bool ValueMatches(const std::string& found, const std::string& expected);
+
+private:
+    // Runs one command; false when it only reads or scripts (no pump needed).
+    bool Execute(const ScenarioCommand& command, const std::filesystem::path& baseFolder);
+    // Documents, views, selections, values, locks, undo and redo, the language.
+    void ChangeHost(const ScenarioCommand& command, const std::filesystem::path& baseFolder);
+    // A user's input on the page; what a user could not do is a failure.
+    void Input(const ScenarioCommand& command);
+    // Expectations and dumps.
+    void Check(const ScenarioCommand& command);
+    void Fail(const ScenarioCommand& command, const std::string& message);
+    std::size_t ActiveDocument() const;
+    void SetSelectionValue(const std::string& propertyPath, const std::string& value);
+
+    HostSession& session_;
+    std::ostream& out_;
+    std::ostream& errors_;
+    bool stopOnFailure_;
+    std::size_t failures_ = 0;
+    bool stopRequested_ = false;
+};
+
+} // namespace headless

@@ -1,0 +1,136 @@
+// The scenario language's text form: word splitting, quoting, comments, command lookup and the
+// arguments checked before anything runs.
+#include "headless-host/app/ScenarioParser.h"
+#include "headless-host/app/ScenarioRunner.h"
+#include "host/HtmlEngineApi.h"
+
+#include <gtest/gtest.h>
+
+namespace headless {
+namespace {
+
+using Words = std::vector<std::string>;
+
+struct SplitCase {
+    const char* line;
+    Words words;
+};
+
+class ScenarioWords : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(ScenarioWords, SplitLikeAShell) {
+    EXPECT_EQ(ScenarioParser::SplitWords(GetParam().line), GetParam().words);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ScenarioWords,
+    testing::Values(SplitCase{"  click   #ok  ", {"click", "#ok"}},
+                    SplitCase{"expect count \".a > .b\" 2", {"expect", "count", ".a > .b", "2"}},
+                    SplitCase{"type #in \"say \\\"hi\\\"\\n\"", {"type", "#in", "say \"hi\"\n"}},
+                    SplitCase{"type #in 'a \\n \"b\"'", {"type", "#in", "a \\n \"b\""}},
+                    SplitCase{"select \"Name Field\",\"City Field\"", {"select", "Name Field,City Field"}},
+                    SplitCase{"locale \"\"", {"locale", ""}}, SplitCase{"", {}}));
+
+TEST(ScenarioWords, OpenQuotesAndBadEscapesAreRefused) {
+    for (const char* line : {"click \"#a", "click '#a", "type #a \"x\\q\"", "type #a \"x\\"})
+        EXPECT_THROW(ScenarioParser::SplitWords(line), std::invalid_argument) << line;
+}
+
+TEST(ScenarioText, SkipsCommentsAndBlankLinesAndKeepsLineNumbers) {
+    auto commands =
+        ScenarioParser::ParseText("# heading\n\nopen sample\r\n  # indented comment\nexpect count "
+                                  "#x 1\ndump document\n",
+                                  "a.scenario");
+    ASSERT_EQ(commands.size(), 3u);
+    EXPECT_EQ(commands[0].line, 3u);
+    EXPECT_EQ(commands[0].name, "open");
+    EXPECT_EQ(commands[0].arguments, Words{"sample"});
+    EXPECT_EQ(commands[1].line, 5u);
+    EXPECT_EQ(commands[1].name, "expect count");
+    EXPECT_EQ(commands[1].arguments, (Words{"#x", "1"}));
+    EXPECT_EQ(commands[2].name, "dump document");
+    EXPECT_TRUE(commands[2].arguments.empty());
+}
+
+TEST(ScenarioText, DumpOfASelectorIsNotADumpKind) {
+    auto commands = ScenarioParser::ParseText("dump .panel-content\n", "a.scenario");
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].name, "dump");
+    EXPECT_EQ(commands[0].arguments, Words{".panel-content"});
+}
+
+struct RefusedLine {
+    const char* text;
+    const char* message;
+};
+
+class ScenarioRefusal : public testing::TestWithParam<RefusedLine> {};
+
+TEST_P(ScenarioRefusal, NamesTheLineAndTheFault) {
+    std::string text = std::string("open sample\n") + GetParam().text + "\n";
+    try {
+        auto commands = ScenarioParser::ParseText(text, "t.scenario");
+        for (const auto& command : commands)
+            ScenarioRunner::Validate(command);
+        FAIL() << "accepted: " << GetParam().text;
+    } catch (const ScenarioError& e) {
+        EXPECT_EQ(e.Line(), 2u);
+        EXPECT_EQ(e.Message(), std::string("t.scenario:2: ") + GetParam().message);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ScenarioRefusal,
+    testing::Values(RefusedLine{"jump", "unknown command 'jump' (see --help)"},
+                    RefusedLine{"expect colour #a red",
+                                "unknown expectation 'colour' (count, attr, text, state, value or boxes)"},
+                    RefusedLine{"click", "click takes 1 argument, not 0 (usage: click SELECTOR)"},
+                    RefusedLine{"undo now", "undo takes 0 arguments, not 1 (usage: undo)"},
+                    RefusedLine{"lock 4", "lock takes 0, 1 (write), 2 (read) or 3 (both), not \"4\""},
+                    RefusedLine{"answer maybe", "answer takes yes, no or yes-dont-ask, not \"maybe\""},
+                    RefusedLine{"expect count #a many", "expect count: \"many\" is not a count"},
+                    RefusedLine{"expect count #a -1", "expect count: \"-1\" is not a count"},
+                    RefusedLine{
+                        "expect state #a open",
+                        "unknown state \"open\" (expanded, collapsed, disabled, current, checked, focus, "
+                        "popup)"},
+                    RefusedLine{"key Enter+meta", "key: unknown modifier 'meta' (ctrl, shift or alt)"},
+                    RefusedLine{"key F13", "key: unknown key 'F13'"},
+                    RefusedLine{"set Name x",
+                                "set: a property is named by its groups and its name, as GROUP/.../NAME, not "
+                                "\"Name\""},
+                    RefusedLine{"type #a \"open", "a \" quote is not closed"}));
+
+TEST(ScenarioInline, SplitsOnSemicolonsOutsideQuotes) {
+    auto commands = ScenarioParser::ParseInline("open sample; type #in \"a; b\" ;; expect text #in 'x;y'");
+    ASSERT_EQ(commands.size(), 3u);
+    EXPECT_EQ(commands[1].arguments, (Words{"#in", "a; b"}));
+    EXPECT_EQ(commands[2].arguments, (Words{"#in", "x;y"}));
+    EXPECT_EQ(commands[2].line, 4u);
+    EXPECT_EQ(commands[2].source, "--run");
+    EXPECT_THROW(ScenarioParser::ParseInline("open sample; type #in \"a; b"), ScenarioError);
+}
+
+TEST(ScenarioKeys, NamesLettersFunctionKeysAndModifiers) {
+    auto enter = ScenarioRunner::ParseKey("Enter+ctrl");
+    EXPECT_EQ(enter.virtualKey, 0x0Du);
+    EXPECT_EQ(enter.modifiers, std::uint32_t(kControlKeyPressed));
+    auto letter = ScenarioRunner::ParseKey("a+Shift+alt");
+    EXPECT_EQ(letter.virtualKey, std::uint32_t('A'));
+    EXPECT_EQ(letter.modifiers, std::uint32_t(kShiftKeyPressed | kAltKeyPressed));
+    EXPECT_EQ(ScenarioRunner::ParseKey("f12").virtualKey, 0x7Bu);
+    EXPECT_EQ(ScenarioRunner::ParseKey("PageDown").virtualKey, 0x22u);
+}
+
+TEST(ScenarioValues, StringsMatchWithOrWithoutTheirQuotes) {
+    EXPECT_TRUE(ScenarioRunner::ValueMatches("\"customer.name\"", "customer.name"));
+    EXPECT_TRUE(ScenarioRunner::ValueMatches("\"customer.name\"", "\"customer.name\""));
+    EXPECT_TRUE(ScenarioRunner::ValueMatches("12", "12"));
+    EXPECT_FALSE(ScenarioRunner::ValueMatches("12", "\"12\""));
+    EXPECT_FALSE(ScenarioRunner::ValueMatches("\"a\\\"b\"", "a\\\"b"));
+    EXPECT_TRUE(ScenarioRunner::ValueMatches("\"a\\\"b\"", "a\"b"));
+    EXPECT_FALSE(ScenarioRunner::ValueMatches("null", ""));
+}
+
+} // namespace
+} // namespace headless
