@@ -1,14 +1,11 @@
 #include "headless-host/app/ScenarioParser.h"
 
 #include <algorithm>
-#include <limits>
 #include <utility>
 
 namespace headless {
 
 namespace {
-
-constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';

@@ -18,6 +18,9 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+// Not every compiler this builds with deduces aggregate templates by itself.
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 [[noreturn]] void Refuse(const PropertyModel& property, const std::string& why) {
     throw so::ServiceObjectException(
