@@ -252,7 +252,7 @@ TEST(ResourcesStyleSheets, DrawEveryOptionPictureById) {
 // "value" (what the cascade must give), "neverValue" (what no matching rule may give)}.
 struct StyleCase {
     std::string name;
-    nlohmann::json spec;
+    nlohmann::json fields;
 };
 
 void PrintTo(const StyleCase& styleCase, std::ostream* out) {
@@ -282,27 +282,27 @@ std::uint32_t StateBits(const std::string& name) {
 class ResourcesStyleRule : public testing::TestWithParam<StyleCase> {};
 
 TEST_P(ResourcesStyleRule, ReachesTheTemplateElement) {
-    const nlohmann::json& spec = GetParam().spec;
-    const TemplateEntry& entry = LoadManifest().Template(spec.at("file").get<std::string>());
-    const auto fill = spec.value("fill", std::map<std::string, std::string>{});
+    const nlohmann::json& styleCase = GetParam().fields;
+    const TemplateEntry& entry = LoadManifest().Template(styleCase.at("file").get<std::string>());
+    const auto fill = styleCase.value("fill", std::map<std::string, std::string>{});
     const ParsedMarkup parsed = ParseResource(entry, FilledText(entry, fill));
-    const std::string selector = spec.at("element").get<std::string>();
+    const std::string selector = styleCase.at("element").get<std::string>();
     auto element = html::QueryFirst(*parsed.root, selector);
     ASSERT_NE(element, nullptr) << selector;
-    for (const std::string& state : spec.value("states", std::vector<std::string>{})) {
+    for (const std::string& state : styleCase.value("states", std::vector<std::string>{})) {
         element->SetState(StateBits(state), 0);
     }
-    for (const auto& [name, value] : spec.value("attributes", std::map<std::string, std::string>{})) {
+    for (const auto& [name, value] : styleCase.value("attributes", std::map<std::string, std::string>{})) {
         element->SetAttribute(name, value);
     }
-    const std::string property = spec.at("property").get<std::string>();
-    if (spec.contains("value")) {
-        EXPECT_EQ(CascadedValue(*element, property).value_or("(none)"), spec.at("value").get<std::string>())
+    const std::string property = styleCase.at("property").get<std::string>();
+    if (styleCase.contains("value")) {
+        EXPECT_EQ(CascadedValue(*element, property).value_or("(none)"), styleCase.at("value").get<std::string>())
             << property;
     }
-    if (spec.contains("neverValue")) {
+    if (styleCase.contains("neverValue")) {
         for (const std::string& value : AllValuesFor(*element, property)) {
-            EXPECT_NE(value, spec.at("neverValue").get<std::string>()) << property;
+            EXPECT_NE(value, styleCase.at("neverValue").get<std::string>()) << property;
         }
     }
 }
