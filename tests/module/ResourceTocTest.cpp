@@ -58,7 +58,14 @@ TEST_F(ResourceToc, ListsEveryResourceFileOnceInOrder) {
         std::wstring upperName(upper.begin(), upper.end());
         std::string bytes = ResourceText(handle, L"UI-DATA", upperName.c_str());
         EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF") << path;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) {
+                ADD_FAILURE() << path << ": bare line feed at byte " << i;
+                break;
+            }
+        }
     }
+    EXPECT_EQ(paths.size(), 73u);
 }
 
 } // namespace
