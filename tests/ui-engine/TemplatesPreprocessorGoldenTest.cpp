@@ -76,8 +76,8 @@ std::string Utf16(const std::wstring& text, bool littleEndian) {
 }
 
 // The template as the store holds it, or nullopt for "missing".
-std::optional<std::string> StoredTemplate(const nlohmann::json& spec, const std::string& text) {
-    std::string encoding = spec.value("encoding", "utf-8");
+std::optional<std::string> StoredTemplate(const nlohmann::json& caseFile, const std::string& text) {
+    std::string encoding = caseFile.value("encoding", "utf-8");
     std::string bytes;
     if (encoding == "missing")
         return std::nullopt;
@@ -91,7 +91,7 @@ std::optional<std::string> StoredTemplate(const nlohmann::json& spec, const std:
         bytes = text;
     else
         throw std::invalid_argument("unknown encoding " + encoding);
-    return bytes + BytesFromHex(spec.value("suffixHex", ""));
+    return bytes + BytesFromHex(caseFile.value("suffixHex", ""));
 }
 
 ui::RuleAction ActionOf(const nlohmann::json& action) {
@@ -137,20 +137,20 @@ class TemplatesPreprocessorGolden : public testing::TestWithParam<std::string> {
 
 TEST_P(TemplatesPreprocessorGolden, FillsAsExpected) {
     const std::string name = GetParam();
-    const nlohmann::json spec = nlohmann::json::parse(ReadFile(kCasesFolder / (name + ".json")));
-    const bool crlf = spec.value("lineEnds", "crlf") == "crlf";
+    const nlohmann::json caseFile = nlohmann::json::parse(ReadFile(kCasesFolder / (name + ".json")));
+    const bool crlf = caseFile.value("lineEnds", "crlf") == "crlf";
     std::string input = ReadFile(kCasesFolder / (name + ".input"));
     if (crlf)
         input = LfToCrlf(input);
     const std::wstring path =
-        so::WideFromUtf8(spec.value("path", "document-panel-properties/" + name + ".template.htm"));
+        so::WideFromUtf8(caseFile.value("path", "document-panel-properties/" + name + ".template.htm"));
 
     testing_host::ScopedResourceStore store;
-    if (auto stored = StoredTemplate(spec, input))
+    if (auto stored = StoredTemplate(caseFile, input))
         store->templates[path] = *stored;
 
     ui::TemplatesPreprocessor preprocessor(path);
-    AddRules(preprocessor, spec.at("rules"));
+    AddRules(preprocessor, caseFile.at("rules"));
     std::wstring result;
     so::Ref blobHolder;
     std::string actual;
