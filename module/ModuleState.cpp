@@ -83,6 +83,4 @@ void UnregisterCommandFactories() {
     commandFactoriesRegistered = 0;
 }
 
-bool AreCommandFactoriesRegistered() { return commandFactoriesRegistered != 0; }
-
 } // namespace module

@@ -43,6 +43,5 @@ CommandFactoryRegistration* FirstCommandFactoryRegistration();
 // and withdraws them all again.
 void RegisterCommandFactories();
 void UnregisterCommandFactories();
-bool AreCommandFactoriesRegistered();
 
 } // namespace module

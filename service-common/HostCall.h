@@ -32,11 +32,4 @@ std::optional<SOResult> Call(ServiceObject* object, Args&&... args) {
     return code;
 }
 
-// True when the call happened and gave 0.
-template <class M, class... Args>
-bool CallSucceeded(ServiceObject* object, Args&&... args) {
-    auto code = Call<M>(object, std::forward<Args>(args)...);
-    return code && *code == kOk;
-}
-
 } // namespace so
