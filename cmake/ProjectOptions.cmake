@@ -2,6 +2,12 @@
 add_library(pp_options INTERFACE)
 # Designated initialisers that leave members to their defaults are the point of them.
 target_compile_options(pp_options INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+# GCC marks some template statics "unique" process-wide symbols, and a library holding one can never
+# be unloaded: the module would outlive the host's unloading of it and run its static destructors at
+# exit, after the libraries they refer to are gone.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(pp_options INTERFACE -fno-gnu-unique)
+endif()
 if(PP_WARNINGS_AS_ERRORS)
     target_compile_options(pp_options INTERFACE -Werror)
 endif()
