@@ -1,15 +1,16 @@
 #include "ui-document-panel-properties/PanelParts.h"
 
 #include "service-common/ServiceObjectException.h"
+#include "ui-document-panel-properties/PropertiesPanelHandler.h"
 
 namespace panel {
 
-so::Ref CreatePropertiesPanelHandler() {
-    throw so::ServiceObjectException(so::kNotAvailable, "The properties panel handler is not available");
-}
+so::Ref CreatePropertiesPanelHandler() { return PropertiesPanelHandler::Create(); }
 
-void SubscribeDocumentsCollection(ServiceObject*, ServiceObject*) {
-    throw so::ServiceObjectException(so::kNotAvailable, "The properties panel handler is not available");
+void SubscribeDocumentsCollection(ServiceObject* handler, ServiceObject* collection) {
+    if (handler == nullptr || collection == nullptr)
+        return;
+    PropertiesPanelHandler::From(handler)._SubscribeForDocumentsCollectionEvents(collection, true);
 }
 
 so::Ref CreateSetActionPropDataCommand() {

@@ -7,12 +7,11 @@
 
 namespace panel {
 
-// A new "UIHandler" for the panel page, with one reference. Raises ServiceObjectException
-// (0x80004001) while the panel handler is not available in this build.
+// A new "UIHandler" for the panel page, with one reference.
 so::Ref CreatePropertiesPanelHandler();
 
 // Hands the host's "UIDocumentsCollection" to the handler's document-view observer, which
-// subscribes to it.
+// subscribes to it. `handler` must be one that CreatePropertiesPanelHandler made.
 void SubscribeDocumentsCollection(ServiceObject* handler, ServiceObject* collection);
 
 // A new "SetActionPropDataCommand". Raises ServiceObjectException (0x80004001) while the command

@@ -5,6 +5,7 @@
 
 #include "headless-host/services/CommandsManagerService.h"
 #include "headless-host/services/UIEngineService.h"
+#include "host/UIHandler.h"
 #include "host/UIInplacePlugin.h"
 #include "host/UIServices.h"
 #include "service-common/HostCall.h"
@@ -166,18 +167,20 @@ TEST_F(ModuleEntryPoints, HostCallSequenceUntilThePanelParts) {
     EXPECT_EQ(so::Call<I::InitSubscription>(p), so::kNothingProvided);
     EXPECT_EQ(testing_host::RawCall<I::InitHandler>(p, nullptr), so::kInvalidArgument);
 
-    // The panel handler is not part of this build: the operation fails honestly, and the command
-    // factory it registers on the way stays registered until Cleanup.
+    // The first of InitHandler and GetUIModel makes the panel parts, once; the command factory is
+    // registered on the way and stays registered until Cleanup.
     so::Ref handler;
-    try {
-        so::Call<I::InitHandler>(p, handler.Put());
-        FAIL() << "InitHandler handed out a handler";
-    } catch (const so::ServiceObjectException& e) {
-        EXPECT_EQ(e.Code(), so::kNotAvailable);
-        EXPECT_EQ(e.Message(), "UIInplacePlugin::InitHandler() failed, code: 0x80004001: The properties panel "
-                               "handler is not available");
-    }
-    EXPECT_FALSE(handler);
+    ASSERT_EQ(so::Call<I::InitHandler>(p, handler.Put()), so::kOk);
+    ASSERT_TRUE(handler);
+    EXPECT_EQ(handler.Get()->header.interfaceId, host::UIHandler::kId);
+    so::Ref model;
+    ASSERT_EQ(so::Call<I::GetUIModel>(p, model.Put()), so::kOk);
+    ASSERT_TRUE(model);
+    so::Ref again;
+    ASSERT_EQ(so::Call<I::InitHandler>(p, again.Put()), so::kOk);
+    EXPECT_EQ(again, handler);
+    again.Reset();
+    EXPECT_EQ(handler.Get()->header.GetRefCount(handler.Get()), 2u); // ours and the plug-in's
     EXPECT_EQ(Commands().FactoryCount(), 1u);
 
     so::Ref factory;
@@ -193,6 +196,9 @@ TEST_F(ModuleEntryPoints, HostCallSequenceUntilThePanelParts) {
 
     EXPECT_EQ(so::Call<I::Cleanup>(p), so::kOk);
     EXPECT_EQ(Commands().FactoryCount(), 0u);
+    EXPECT_EQ(handler.Get()->header.GetRefCount(handler.Get()), 1u); // the plug-in let go of its parts
+    handler.Reset();
+    model.Reset();
     EXPECT_EQ(module_->onCleanup(), so::kOk);
     EXPECT_EQ(module_->onFree(), so::kOk);
 }

@@ -1,0 +1,81 @@
+#include "ui-document-panel-properties/PropertiesAccess.h"
+
+#include "service-common/HostCall.h"
+
+namespace panel {
+
+namespace {
+
+bool Succeeded(const std::optional<SOResult>& code) { return code && *code == so::kOk; }
+
+template <class M>
+std::optional<std::wstring> ReadName(ServiceObject* object) {
+    const wchar_t* name = nullptr;
+    if (!Succeeded(so::Call<M>(object, &name)) || name == nullptr)
+        return std::nullopt;
+    return std::wstring(name);
+}
+
+template <class M>
+std::uint32_t ReadU32(ServiceObject* object) {
+    std::uint32_t value = 0;
+    return Succeeded(so::Call<M>(object, &value)) ? value : 0;
+}
+
+template <class M, class... Args>
+bool ReadFlag(ServiceObject* object, Args... args) {
+    std::uint8_t flag = 0;
+    return Succeeded(so::Call<M>(object, args..., &flag)) && flag != 0;
+}
+
+template <class M>
+so::Ref ReadObject(ServiceObject* owner, std::uint32_t index) {
+    ServiceObject* object = nullptr;
+    if (!Succeeded(so::Call<M>(owner, index, &object)))
+        return {};
+    return so::Ref::Adopt(object);
+}
+
+} // namespace
+
+std::optional<std::wstring> GetPropertyName(ServiceObject* property) {
+    return ReadName<host::BLProperty::GetName>(property);
+}
+std::uint32_t GetPropertyType(ServiceObject* property) { return ReadU32<host::BLProperty::GetType>(property); }
+bool IsPropertyHidden(ServiceObject* property) { return ReadFlag<host::BLProperty::IsHidden>(property); }
+bool IsPropertyReadOnly(ServiceObject* property) { return ReadFlag<host::BLProperty::IsReadOnly>(property); }
+
+std::wstring GetGroupNameRaw(ServiceObject* group) {
+    return ReadName<host::BLPropertiesGroup::GetName>(group).value_or(std::wstring());
+}
+std::uint32_t GetGroupKindFlags(ServiceObject* group) {
+    return ReadU32<host::BLPropertiesGroup::GetKindFlags>(group);
+}
+bool GroupHasFlags(ServiceObject* group, std::uint32_t mask) {
+    return ReadFlag<host::BLPropertiesGroup::HasFlags>(group, mask);
+}
+std::uint32_t GetGroupPropertyCount(ServiceObject* group) {
+    return ReadU32<host::BLPropertiesGroup::GetPropertyCount>(group);
+}
+so::Ref GetGroupProperty(ServiceObject* group, std::uint32_t index) {
+    return ReadObject<host::BLPropertiesGroup::GetProperty>(group, index);
+}
+std::uint32_t GetSubGroupCount(ServiceObject* group) {
+    return ReadU32<host::BLPropertiesGroup::GetSubGroupCount>(group);
+}
+so::Ref GetSubGroup(ServiceObject* group, std::uint32_t index) {
+    return ReadObject<host::BLPropertiesGroup::GetSubGroup>(group, index);
+}
+
+std::uint32_t GetContextGroupCount(ServiceObject* context) {
+    return ReadU32<host::BLPropertiesContext::GetGroupCount>(context);
+}
+so::Ref GetContextGroup(ServiceObject* context, std::uint32_t index) {
+    return ReadObject<host::BLPropertiesContext::GetGroup>(context, index);
+}
+std::wstring GetContextObjectName(ServiceObject* context) {
+    std::optional<std::wstring> name = ReadName<host::BLPropertiesContext::GetObjectName>(context);
+    return name && !name->empty() ? *name : std::wstring(L"Object");
+}
+
+} // namespace panel

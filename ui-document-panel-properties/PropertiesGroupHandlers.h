@@ -1,0 +1,74 @@
+// The handlers bound to generated containers: one per root group panel (lazy content, the
+// default-settings buttons) and one per group view.
+#pragma once
+
+#include "ui-document-panel-properties/EventConnection.h"
+#include "ui-document-panel-properties/PropsViewGen.h"
+#include "ui-engine/internal/UIHandlerStdImpl.h"
+
+#include <atomic>
+#include <memory>
+
+namespace panel {
+
+class PropertiesRootGroupHandler : public ui::UIHandlerStdImpl<PropertiesRootGroupHandler>, public PropsViewGen {
+public:
+    static constexpr std::uint32_t kEventMask = kHandleBehaviorEvent | kHandleSom;
+    static constexpr bool kHasIdle = true;
+
+    PropertiesRootGroupHandler(so::WeakRef context, std::shared_ptr<PropsViewGenSharedData> shared, const so::Ref& group);
+
+    SOResult HandleEvent(std::uint8_t* handled, HELEMENT element, HtmlBehaviorEventParams* event);
+    bool OnIdle();
+    void OnAttached();
+
+    // Generates and inserts the panel content and binds its handlers; false when the group is gone
+    // or gives no content.
+    bool GenerateContent();
+
+    // Brings the buttons in step with the default settings. Each of the three posts itself to the UI
+    // thread when called elsewhere. A null context means the generator's.
+    void UpdateDefaultPropertiesControls(bool saveShown, bool resetDone, so::Ref context);
+    void _UpdateDefaultPropertiesControls_1(bool saveShown, bool resetDone, so::Ref defaultContext);
+    void _UpdateDefaultPropertiesControls_2(bool saveShown, bool resetDone, so::Ref defaultContext);
+
+    void SetAsDefault();
+    void ResetDefault();
+
+    bool ContentGenerated() const { return contentGenerated; }
+
+private:
+    bool OnUIThread() const;
+    // Posts `work` when not on the UI thread; true when it did.
+    template <class Work>
+    bool PostIfOffThread(Work&& work);
+    // Asks whether to restore the original defaults; false leaves them as they are.
+    bool ConfirmReset();
+
+    so::WeakRef groupRef;
+    EventConnectionPtr optsChangedSubscription;
+    bool contentGenerated = false;
+    bool skipNextIdleUpdate = false;
+    // Read by the default-settings event on any thread.
+    std::atomic<bool> defaultActionRunning{false};
+    bool defaultsUpdatePending = false;
+    // The invoker as attached: the one other threads post through (never changed afterwards).
+    so::Ref postInvoker;
+};
+
+class PropertiesGroupHandler : public ui::UIHandlerStdImpl<PropertiesGroupHandler>, public PropsViewGen {
+public:
+    static constexpr std::uint32_t kEventMask = kHandleBehaviorEvent | kHandleSom;
+    static constexpr bool kHasIdle = true;
+
+    PropertiesGroupHandler(so::WeakRef context, std::shared_ptr<PropsViewGenSharedData> shared, const so::Ref& group);
+
+    SOResult HandleEvent(std::uint8_t* handled, HELEMENT element, HtmlBehaviorEventParams* event);
+    bool OnIdle();
+
+private:
+    so::WeakRef groupRef;
+    bool idlePending = false;
+};
+
+} // namespace panel

@@ -1,0 +1,51 @@
+#include "ui-document-panel-properties/PropertiesHandlers.h"
+
+#include "host/ValueRecords.h"
+#include "ui-document-panel-properties/PropsViewGen.h"
+#include "ui-document-panel-properties/TextEditors.h"
+
+#include <array>
+#include <utility>
+
+namespace panel {
+
+namespace {
+
+// One instantiation per editor kind: make the editor, queue the step that binds it to its item once
+// the HTML is in the page, and give the HTML.
+template <class Kind>
+std::wstring _preparePropertyView(PropsViewGen& generator, ServiceObject* property) {
+    so::Ref editor = Kind::Create(property);
+    generator.QueuePendingTask([editor](const so::Ref&, const std::shared_ptr<PropsHtm>&, ViewQuery& root) {
+        const std::wstring& uid = Kind::From(editor.Get()).PropertyUid();
+        if (uid.empty())
+            return;
+        if (ui::Element item = root.Find(".pg-item", "puid", uid))
+            editor::AttachHandler(item, editor.Get());
+    });
+    // The base's BuildHtmlCode (the kind's own takes the property and is hidden behind it).
+    PropertyHandler_Base<Kind>& base = Kind::From(editor.Get());
+    return base.BuildHtmlCode();
+}
+
+struct EditorKindEntry {
+    host::PropertyType type;
+    PreparePropertyView prepare;
+};
+
+// The kinds of this build. A type code missing here gets the "no editor" item.
+constexpr std::array kEditorKinds = {
+    EditorKindEntry{host::PropertyType::Label, &_preparePropertyView<PropertyHandler_Label>},
+};
+
+} // namespace
+
+PreparePropertyView FindEditorKind(std::uint32_t typeCode) {
+    for (const EditorKindEntry& entry : kEditorKinds) {
+        if (static_cast<std::uint32_t>(entry.type) == typeCode)
+            return entry.prepare;
+    }
+    return nullptr;
+}
+
+} // namespace panel

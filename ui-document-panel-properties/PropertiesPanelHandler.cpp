@@ -1,0 +1,288 @@
+#include "ui-document-panel-properties/PropertiesPanelHandler.h"
+
+#include "host/BLDocument.h"
+#include "host/BLProperties.h"
+#include "service-common/TextConversion.h"
+#include "ui-document-panel-properties/PropertiesAccess.h"
+#include "ui-engine/Logging.h"
+
+#include <boost/algorithm/string/join.hpp>
+
+namespace panel {
+
+namespace {
+
+constexpr const char* kCloseOnMouseUp = ".panel-content, .properties-group-container, .properties-group-name, "
+                                        ".props-panel, .strip, .icon, .buttons-container, .buttons-container>*";
+
+void SetExpanded(const ui::Element& element, bool expanded) {
+    if (expanded)
+        element.SetState(kStateExpanded, kStateCollapsed);
+    else
+        element.SetState(kStateCollapsed, kStateExpanded);
+}
+
+} // namespace
+
+PropertiesPanelHandler::PropertiesPanelHandler()
+    : sharedData_(std::make_shared<PropsViewGenSharedData>()), propsViewGen_(so::WeakRef(), sharedData_) {}
+
+bool PropertiesPanelHandler::OnUIThread() const { return GetCurrentThreadId() == UIThreadId(); }
+
+template <class Work>
+void PropertiesPanelHandler::PostSelf(Work&& work) {
+    so::Ref self = so::Ref::Share(Self());
+    ui::PostToInvoker(PostInvoker(), [self = std::move(self), work = std::forward<Work>(work)]() mutable {
+        PropertiesPanelHandler& handler = From(self.Get());
+        if (handler.IsAttached())
+            work(handler);
+    });
+}
+
+void PropertiesPanelHandler::OnAttached() {
+    if (!postInvokerOwner_) {
+        postInvokerOwner_ = so::Ref::Share(Invoker());
+        postInvoker_.store(postInvokerOwner_.Get(), std::memory_order_release);
+    }
+    CleanView(true);
+}
+
+void PropertiesPanelHandler::OnDetached() {
+    propsViewGen_.ClearPendingTasks();
+    UnsubscribeDocumentEvents();
+    ResetCommandOrTaskObserver();
+    connections_.DisconnectAll();
+}
+
+bool PropertiesPanelHandler::OnIdle() {
+    if (!updatePending_.load())
+        return false;
+    try {
+        AttachedElement().State();
+    } catch (const so::ServiceObjectException&) {
+        return false; // the root element is not usable now: try again at the next idle time
+    }
+    // Cleared first: a rebuild that fails must not be retried at every idle call.
+    updatePending_ = false;
+    UpdateView(false);
+    return true;
+}
+
+SOResult PropertiesPanelHandler::OnLocaleChanged() {
+    PostSelf([](PropertiesPanelHandler& handler) { handler.updatePending_ = true; });
+    return so::kOk;
+}
+
+void PropertiesPanelHandler::SetCurrentSelection(ServiceObject* selection) {
+    so::WeakRef weak = so::WeakRef::To(selection);
+    std::lock_guard lock(selectionMutex_);
+    currentSelection_ = std::move(weak);
+}
+
+so::Ref PropertiesPanelHandler::CurrentSelection() const {
+    std::lock_guard lock(selectionMutex_);
+    return currentSelection_.Lock();
+}
+
+void PropertiesPanelHandler::OnDocumentViewSelectionChanging(ServiceObject*, ServiceObject* next) {
+    if (next == nullptr) {
+        SetCurrentSelection(nullptr);
+        so::WeakRef weak = so::WeakRef::To(Self());
+        ui::PostToInvoker(PostInvoker(), [weak] {
+            if (so::Ref self = weak.Lock()) {
+                PropertiesPanelHandler& handler = From(self.Get());
+                handler.propsViewGen_.SetContext(so::WeakRef());
+                if (handler.IsAttached())
+                    handler.CleanView(true);
+            }
+        });
+        return;
+    }
+    SetCurrentSelection(next);
+    using S = host::BLSelection;
+    connections_.Add(SubscribeIgnored<PropertiesPanelHandler, S, S::OnInitialized>(next));
+    connections_.Add(SubscribeWeak<PropertiesPanelHandler, S, S::OnDisplayed>(
+        *this, next, [](PropertiesPanelHandler& self, const host::ObjectEventArguments&) { self.updatePending_ = true; }));
+}
+
+void PropertiesPanelHandler::OnActiveViewChanged(ServiceObject* businessView) {
+    so::Ref selection = businessView != nullptr ? GetObjectFrom<host::BLDocumentView::GetSelection>(businessView)
+                                                : so::Ref();
+    if (!selection) {
+        CleanView(true);
+        return;
+    }
+    SetCurrentSelection(selection.Get());
+    updatePending_ = true;
+}
+
+void PropertiesPanelHandler::UpdateView(bool async) {
+    if (!async && OnUIThread()) {
+        _UpdateView();
+        return;
+    }
+    PostSelf([](PropertiesPanelHandler& handler) { handler._UpdateView(); });
+}
+
+void PropertiesPanelHandler::_UpdateView() {
+    so::Ref selection = CurrentSelection();
+    if (!selection)
+        return;
+    connections_.DisconnectAll();
+    so::Ref context = GetObjectFrom<host::BLSelection::GetPropertiesContext>(selection.Get());
+    if (!context)
+        return;
+    propsViewGen_.SetContext(so::WeakRef::To(context.Get()));
+    connections_.Add(SubscribeWeak<PropertiesPanelHandler, host::BLPropertiesContext, host::BLPropertiesContext::OnChanged>(
+        *this, context.Get(), [](PropertiesPanelHandler& self, const host::ObjectEventArguments&) {
+            self.CleanView(false);
+            self.UpdateView(true);
+        }));
+    GenerateAndInsert(context.Get());
+}
+
+void PropertiesPanelHandler::GenerateAndInsert(ServiceObject* context) {
+    std::wstring objectName = GetContextObjectName(context);
+    // Tasks left by a generation that failed half-way must not bind their handlers into this one.
+    propsViewGen_.ClearPendingTasks();
+    std::shared_ptr<PropsHtm> htm = propsViewGen_.GeneratePropsHtm(context, objectName);
+    if (!htm || (htm->panelsHtml.empty() && htm->looseGroupsHtml.empty())) {
+        propsViewGen_.ClearPendingTasks();
+        CleanView(false);
+        ui::Log(host::LogLevel::Info, ui::FormatMessage(L"Properties view emptied: %1%", objectName));
+        return;
+    }
+    const ui::Element& root = AttachedElement();
+    ui::Element content = root.FindFirst(":root .panel-content");
+    if (content) {
+        if (ui::Element hint = content.FindFirst(":root > #no-items-msg"))
+            SetExpanded(hint, false);
+        if (ui::Element tabbed = content.FindFirst(":root > #tabbed-groups"))
+            tabbed.SetStyleAttribute("visibility", L"visible");
+        if (ui::Element strip = content.FindFirst(":root > #tabbed-groups > .strip"))
+            strip.SetInnerHtml(so::Utf8FromWide(htm->tabsHtml));
+        if (ui::Element panels = content.FindFirst(":root > #tabbed-groups > .panels-container"))
+            panels.SetInnerHtml(so::Utf8FromWide(htm->panelsHtml));
+    }
+    propsViewGen_.RunPendingTasks(so::Ref::Share(context), htm, content ? content : root);
+
+    ui::Element tabbed = content ? content.FindFirst(":root > #tabbed-groups") : ui::Element();
+    if (tabbed) {
+        const bool oneGroup = GetContextGroupCount(context) == 1;
+        for (const ui::Element& icons : tabbed.FindAll(".icon-tabs-container"))
+            icons.SetAttribute("hideTabsIcons", oneGroup ? std::optional<std::wstring>(L"") : std::nullopt);
+    }
+    if (ui::Element body = FindBody()) {
+        std::optional<std::wstring> state = body.GetAttribute("ui-state");
+        if (state && !state->empty()) {
+            sharedData_->selectedGroupName = *state;
+            body.SetAttribute("ui-state", std::nullopt);
+        }
+    }
+    ui::Log(host::LogLevel::Info,
+            ui::FormatMessage(L"Properties view rebuilt: %1% (%2%)", objectName,
+                              boost::algorithm::join(htm->groupIds, L", ")));
+    if (tabbed) {
+        const std::wstring& selected = sharedData_->selectedGroupName;
+        if (!htm->groupNames.empty() && !selected.empty() && htm->groupNames.count(selected) != 0)
+            tabbed.CallMethod("select", {ui::Value::String(selected)});
+        else
+            tabbed.CallMethod("select_first");
+    }
+}
+
+void PropertiesPanelHandler::CleanView(bool showHint) {
+    if (!OnUIThread()) {
+        PostSelf([showHint](PropertiesPanelHandler& handler) { handler.CleanView(showHint); });
+        return;
+    }
+    connections_.DisconnectAll();
+    if (!IsAttached())
+        return;
+    const ui::Element& root = AttachedElement();
+    if (ui::Element content = root.FindFirst(":root .panel-content")) {
+        for (const ui::Element& element : content.FindAll(":root > #regular-groups > .properties-content"))
+            element.Remove();
+        if (ui::Element regular = content.FindFirst(":root > #regular-groups"))
+            regular.SetStyleAttribute("visibility", L"collapse");
+        for (const ui::Element& tab : content.FindAll(":root > #tabbed-groups > .strip > [panel]"))
+            tab.Remove();
+        for (const ui::Element& panel : content.FindAll(":root > #tabbed-groups > .panels-container > [name]"))
+            panel.Remove();
+        if (ui::Element tabbed = content.FindFirst(":root > #tabbed-groups"))
+            tabbed.SetStyleAttribute("visibility", L"collapse");
+        if (ui::Element hint = content.FindFirst(":root > #no-items-msg"))
+            SetExpanded(hint, showHint);
+    }
+    if (ui::Element separator = root.FindFirst("#title-separator"))
+        separator.SetStyleAttribute("visibility", L"collapse");
+    if (ui::Element title = root.FindFirst("#tabbed-group-title"))
+        title.SetText(L"");
+}
+
+ui::Element PropertiesPanelHandler::FindBody() const {
+    const ui::Element& root = AttachedElement();
+    if (root.Test("body"))
+        return root;
+    if (ui::Element body = root.FindParent("body", 64))
+        return body;
+    return root.FindFirst("body");
+}
+
+void PropertiesPanelHandler::CloseEditPopup() {
+    if (!IsAttached())
+        return;
+    if (ui::Element popup = AttachedElement().FindFirst(".edit-popup"); popup && popup.IsPopupShown())
+        popup.HidePopup();
+}
+
+SOResult PropertiesPanelHandler::HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams* event) {
+    if (handled == nullptr || event == nullptr)
+        return so::kInvalidArgument;
+    *handled = 0;
+    so::Ref keepAlive = so::Ref::Share(Self());
+    ui::Element target = event->heTarget != nullptr ? ui::Element(event->heTarget) : ui::Element();
+    if (!target)
+        return so::kNothingProvided;
+    if (event->cmd == kButtonClick && target.Test(".prop-name")) {
+        CloseEditPopup();
+        *handled = 1;
+        return so::kOk;
+    }
+    if (event->cmd == kElementExpanded) {
+        if (target.Test(".props-tab")) {
+            std::optional<std::wstring> panel = target.GetAttribute("panel");
+            if (panel && target.GetAttribute("display-name"))
+                sharedData_->selectedGroupName = *panel;
+            CloseEditPopup();
+        } else if (target.Test(".pg-tab")) {
+            ui::Element panel = target.FindParent(".props-panel", 5);
+            std::optional<std::wstring> panelName = panel ? panel.GetAttribute("name") : std::nullopt;
+            std::optional<std::wstring> subGroup = target.GetAttribute("panel");
+            if (panelName && panel.GetAttribute("display-name") && subGroup && target.GetAttribute("display-name"))
+                sharedData_->selectedSubGroups[*panelName] = *subGroup;
+            CloseEditPopup();
+        } else if (target.Test(".properties-panel-body")) {
+            ui::Element body = FindBody();
+            std::optional<std::wstring> state = body ? body.GetAttribute("ui-state") : std::nullopt;
+            if (state) {
+                sharedData_->selectedGroupName = *state;
+                CloseEditPopup();
+                if (ui::Element tabs = AttachedElement().FindFirst(".panel-content > #tabbed-groups"))
+                    tabs.CallMethod("select", {ui::Value::String(*state)});
+                body.SetAttribute("ui-state", std::nullopt);
+            }
+        }
+    }
+    return so::kNothingProvided;
+}
+
+SOResult PropertiesPanelHandler::HandleMouse(HELEMENT, HtmlMouseParams* params) {
+    if (params == nullptr)
+        return so::kInvalidArgument;
+    if (params->cmd == kMouseUp && params->target != nullptr && ui::Element(params->target).Test(kCloseOnMouseUp))
+        CloseEditPopup();
+    return so::kOk;
+}
+
+} // namespace panel
