@@ -56,6 +56,7 @@ ResourcePackageObject::ResourcePackageObject(HMODULE module) : module_(module) {
         if (!ReadResource(module, L"UI-DATA", boost::algorithm::to_upper_copy(resource.path), resource.bytes))
             throw so::ServiceObjectException(so::kInvalidArgument,
                                              "The UI-DATA-TOC lists " + entry + ", which the module does not hold");
+        byPath_.emplace(resource.path, resources_.size());
         resources_.push_back(std::move(resource));
     }
 }
@@ -92,10 +93,13 @@ SOResult ResourcePackageObject::GetResource(const wchar_t* path, ServiceObject**
 }
 
 const ResourcePackageObject::Resource* ResourcePackageObject::Find(std::wstring_view path) const {
-    auto found = std::find_if(resources_.begin(), resources_.end(), [&](const Resource& resource) {
-        return boost::algorithm::iequals(resource.path, path);
-    });
-    return found != resources_.end() ? &*found : nullptr;
+    std::wstring key(path);
+    for (wchar_t& c : key) {
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    auto found = byPath_.find(key);
+    return found != byPath_.end() ? &resources_[found->second] : nullptr;
 }
 
 void UIEngineService::BindMethods(so::MethodBinder<UIEngineService>& binder) {

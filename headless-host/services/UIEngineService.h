@@ -8,6 +8,7 @@
 
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace headless {
@@ -38,6 +39,10 @@ public:
 private:
     HMODULE module_;
     std::vector<Resource> resources_;
+    // Index into resources_ by path. The paths are ASCII (the TOC is), so lowering ASCII letters is
+    // the whole case-insensitive match, found without a locale per character: templates are looked
+    // up once per editor of every rebuild.
+    std::unordered_map<std::wstring, std::size_t> byPath_;
 };
 
 class UIEngineService : public so::ObjectBase {
