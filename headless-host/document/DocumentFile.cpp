@@ -369,10 +369,18 @@ private:
         property->name = Name(Require(value, path, "name"), Child(path, "name"), true);
         property->typeCode = TypeCode(Require(value, path, "type"), Child(path, "type"));
         property->kind = host::ValueKindForType(property->typeCode);
-        CheckKeys(value, path, KeysOf(property->typeCode));
+        std::vector<const char*> keys = KeysOf(property->typeCode);
+        keys.push_back("readError");
+        CheckKeys(value, path, keys);
         property->readOnly = OptionalBool(value, path, "readOnly", false);
         property->hidden = OptionalBool(value, path, "hidden", false);
         property->noColorAvailable = OptionalBool(value, path, "noColorAvailable", false);
+        if (const Json* readError = Optional(value, "readError")) {
+            std::string readErrorPath = Child(path, "readError");
+            property->readError = so::Utf8FromWide(Text(*readError, readErrorPath));
+            if (property->readError.empty())
+                Fail(readErrorPath, "the read error's message is empty");
+        }
         StoredValue shape = Shape(*property, value, path);
         const Json* given = Optional(value, "value");
         if (property->kind == host::ValueKind::None) {

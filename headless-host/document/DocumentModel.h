@@ -44,6 +44,9 @@ struct PropertyModel {
     bool readOnly = false;
     bool hidden = false;
     bool noColorAvailable = false;
+    // Not empty: reading the value through the property fails with this message, as a broken
+    // object of the editor's would; everything else about the property reads as usual.
+    std::string readError;
     StoredValue value; // guarded by the document's lock
     // Property objects and properties contexts showing this property.
     WatcherList<> propertyWatchers;

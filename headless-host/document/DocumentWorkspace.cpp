@@ -44,12 +44,23 @@ std::string Flags(const PropertyModel& property) {
     return std::string(property.readOnly ? " [read-only]" : "") + (property.hidden ? " [hidden]" : "");
 }
 
+// What dumps show of a value: a property that cannot be read shows why instead, in brackets that no
+// value as document files write it starts with.
+std::string ShownValue(std::uint32_t typeCode, const StoredValue& value, const std::string* readError) {
+    return readError != nullptr ? "<read error: " + *readError + ">" : ValueText(typeCode, value);
+}
+
+const std::string* ReadErrorOf(const PropertyModel& property) {
+    return property.readError.empty() ? nullptr : &property.readError;
+}
+
 void DumpGroup(const DocumentState& state, const GroupModel& group, std::vector<std::wstring>& path,
                std::ostringstream& out) {
     path.push_back(group.name);
     for (const auto& property : group.properties) {
         path.push_back(property->name);
-        out << "  " << JoinedPath(path) << " = " << ValueText(property->typeCode, state.Value(*property))
+        out << "  " << JoinedPath(path) << " = "
+            << ShownValue(property->typeCode, state.Value(*property), ReadErrorOf(*property))
             << Flags(*property) << "\n";
         path.pop_back();
     }
@@ -71,8 +82,9 @@ void DumpMergedGroup(ServiceObject* group, std::vector<std::wstring>& path, std:
         property.IsReadOnly(&readOnly);
         property.IsHidden(&hidden);
         path.push_back(model.name);
-        out << JoinedPath(path) << " = " << ValueText(model.typeCode, value) << (mixed ? " [mixed]" : "")
-            << (readOnly != 0 ? " [read-only]" : "") << (hidden != 0 ? " [hidden]" : "") << "\n";
+        out << JoinedPath(path) << " = " << ShownValue(model.typeCode, value, property.ReadError())
+            << (mixed ? " [mixed]" : "") << (readOnly != 0 ? " [read-only]" : "")
+            << (hidden != 0 ? " [hidden]" : "") << "\n";
         path.pop_back();
     }
     for (const auto& sub : merged.Groups())
@@ -288,7 +300,7 @@ std::string DocumentWorkspace::PropertyValue(std::size_t index, const std::wstri
     if (!property)
         throw std::invalid_argument("The object \"" + so::Utf8FromWide(objectName) + "\" has no property " +
                                     JoinedPath(path));
-    return ValueText(property->typeCode, opened.state->Value(*property));
+    return ShownValue(property->typeCode, opened.state->Value(*property), ReadErrorOf(*property));
 }
 
 DocumentsCollectionService& DocumentWorkspace::CollectionService() const {

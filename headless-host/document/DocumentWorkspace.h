@@ -70,13 +70,14 @@ public:
     SOResult Redo();
 
     // Every property of every object of a document, one line each:
-    // "<object>/<group>/…/<property> = <value as in document files>" with " [read-only]", " [hidden]".
+    // "<object>/<group>/…/<property> = <value as in document files>" with " [read-only]", " [hidden]";
+    // "<read error: MESSAGE>" instead of the value of a property that cannot be read.
     std::string DumpValues(std::size_t index) const;
     // The properties of the active view's selection as the panel reads them (" [mixed]" where they
     // differ); empty when nothing is selected.
     std::string DumpSelection() const;
-    // The value of one property of a document object, as in document files. Raises
-    // std::invalid_argument for an unknown object or path.
+    // The value of one property of a document object, as in document files (or its read error, as
+    // dumps show it). Raises std::invalid_argument for an unknown object or path.
     std::string PropertyValue(std::size_t index, const std::wstring& objectName,
                               const PropertyPath& path) const;
 

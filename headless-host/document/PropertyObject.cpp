@@ -139,10 +139,19 @@ StoredValue PropertyObject::CurrentValue(bool* mixed) const {
     return merged;
 }
 
+const std::string* PropertyObject::ReadError() const {
+    auto broken = std::find_if(targets_.begin(), targets_.end(),
+                               [](const auto& target) { return !target->readError.empty(); });
+    return broken != targets_.end() ? &(*broken)->readError : nullptr;
+}
+
 SOResult PropertyObject::GetValue(std::uint32_t valueKind, void* record) {
     if (record == nullptr)
         return so::kInvalidArgument;
     CheckKind(valueKind);
+    // A merged value cannot be read when one of its parts cannot.
+    if (const std::string* readError = ReadError())
+        throw so::ServiceObjectException(so::kGenericFailure, *readError);
     if (first_.kind == host::ValueKind::None)
         return so::kNothingProvided;
     WriteRecord(CurrentValue(), record);

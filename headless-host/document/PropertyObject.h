@@ -41,6 +41,8 @@ public:
 
     // For the host's dumps and tests.
     StoredValue CurrentValue(bool* mixed = nullptr) const;
+    // The message GetValue fails with (the first selected object's that has one), or null.
+    const std::string* ReadError() const;
     std::optional<StoredValue> PendingValue() const;
     std::size_t SubscriberCount() const { return events_->SubscriberCount(); }
     const std::vector<std::shared_ptr<PropertyModel>>& Targets() const { return targets_; }
