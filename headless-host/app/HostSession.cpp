@@ -75,12 +75,19 @@ void HostSession::Start(const HostSessionOptions& options) {
     if (loggerLibrary_ == nullptr) {
         diagnostics_ << "properties-panel-host: no logger, the module will log nothing (" << dlerror()
                      << ")\n";
-    } else if (options.logFile) {
-        auto getLogger = reinterpret_cast<GetLoggerFn>(dlsym(loggerLibrary_, "GetLogger"));
-        so::Ref logger;
-        if (getLogger == nullptr || getLogger(logger.Put()) != so::kOk)
-            throw std::runtime_error("The logger library has no GetLogger");
-        so::Call<host::Logger::SetOutputFile>(logger.Get(), options.logFile->c_str());
+    } else {
+        countLogEntries_ = reinterpret_cast<CountLogEntriesFn>(dlsym(loggerLibrary_, kCountLogEntriesName));
+        forgetLogEntries_ =
+            reinterpret_cast<ForgetLogEntriesFn>(dlsym(loggerLibrary_, kForgetLogEntriesName));
+        // The library stays loaded while anything else holds it: a session counts only its own entries.
+        ForgetLogEntries();
+        if (options.logFile) {
+            auto getLogger = reinterpret_cast<GetLoggerFn>(dlsym(loggerLibrary_, "GetLogger"));
+            so::Ref logger;
+            if (getLogger == nullptr || getLogger(logger.Put()) != so::kOk)
+                throw std::runtime_error("The logger library has no GetLogger");
+            so::Call<host::Logger::SetOutputFile>(logger.Get(), options.logFile->c_str());
+        }
     }
     HostEventSource::SetFailureReporter(
         [this](const std::string& message) { diagnostics_ << "host event: " << message << "\n"; });
@@ -203,8 +210,23 @@ void HostSession::TearDown() noexcept {
     engine_.Reset();
     queue_.reset();
     HostEventSource::SetFailureReporter(nullptr);
+    countLogEntries_ = nullptr;
+    forgetLogEntries_ = nullptr;
     if (loggerLibrary_ != nullptr)
         dlclose(std::exchange(loggerLibrary_, nullptr));
+}
+
+std::optional<std::uint64_t> HostSession::CountLogEntries(const std::string& text) const {
+    if (countLogEntries_ == nullptr)
+        return std::nullopt;
+    return countLogEntries_(text.c_str());
+}
+
+bool HostSession::ForgetLogEntries() {
+    if (forgetLogEntries_ == nullptr)
+        return false;
+    forgetLogEntries_();
+    return true;
 }
 
 bool HostSession::Pump() {

@@ -6,9 +6,11 @@
 
 #include "headless-host/app/ModuleHost.h"
 #include "headless-host/document/DocumentWorkspace.h"
+#include "headless-host/logger/LogCapture.h"
 #include "host/HtmlEngineApi.h"
 #include "service-common/ServiceObjectPtr.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <iosfwd>
 #include <memory>
@@ -53,6 +55,12 @@ public:
     // diagnostics stream) when the loop had to give up.
     bool Pump();
 
+    // The number of log entries written since the session started or last forgot them whose text
+    // contains `text`; none when the host has no logger.
+    std::optional<std::uint64_t> CountLogEntries(const std::string& text) const;
+    // Forgets the entries counted so far; false when the host has no logger.
+    bool ForgetLogEntries();
+
     // The page's root element with one reference (release it), or null without a page.
     HELEMENT RootElement() const;
 
@@ -75,6 +83,8 @@ private:
     std::ostream& diagnostics_;
     std::filesystem::path uiResources_;
     void* loggerLibrary_ = nullptr;
+    CountLogEntriesFn countLogEntries_ = nullptr;
+    ForgetLogEntriesFn forgetLogEntries_ = nullptr;
     std::unique_ptr<html::UIQueue> queue_;
     so::Ref engine_;
     so::Ref commands_;

@@ -103,6 +103,13 @@ std::optional<std::string> PageInspector::Attribute(HELEMENT element, const std:
     return so::Utf8FromWide(value);
 }
 
+std::string PageInspector::Style(HELEMENT element, const std::string& property) {
+    std::wstring value;
+    if (Api().GetStyleAttribute(element, property.c_str(), &AppendWide, &value) != kHtmlOk)
+        return {};
+    return so::Utf8FromWide(value);
+}
+
 std::uint32_t PageInspector::State(HELEMENT element) {
     std::uint32_t state = 0;
     Api().GetElementState(element, &state);

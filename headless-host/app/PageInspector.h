@@ -1,5 +1,5 @@
 // Reads the panel page as a test would look at it: elements by selector, their outer HTML, text,
-// attributes and states, through the engine's C interface.
+// attributes, inline styles and states, through the engine's C interface.
 #pragma once
 
 #include "host/HtmlEngineApi.h"
@@ -47,6 +47,9 @@ public:
     static std::string OuterHtml(HELEMENT element);
     static std::string Text(HELEMENT element);
     static std::optional<std::string> Attribute(HELEMENT element, const std::string& name);
+    // A property of the element's inline style, "" when the style does not set it (as a page's
+    // script reads it).
+    static std::string Style(HELEMENT element, const std::string& property);
     static std::uint32_t State(HELEMENT element);
 
     // The state bit of a name: expanded, collapsed, disabled, current, checked, focus, popup; 0 for

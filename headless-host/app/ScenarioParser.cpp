@@ -46,7 +46,12 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {"deactivate", "", 0, 0, "deactivate the active view"},
         {"select", "NAME[,NAME...]|none", 1, 1, "select objects of the active view by name, or nothing"},
         {"lock", "0|1|2|3", 1, 1, "set the active document's locked state (1 write, 2 read, 3 both)"},
-        {"pump", "", 0, 0, "run the UI loop until it is idle (every command that posts work does this too)"},
+        {"pump", "", 0, 0,
+         "run the UI loop until it is idle (every command that posts work does this too, unless held)"},
+        {"hold", "", 0, 0,
+         "stop running the UI loop after commands, so that several events (select, locale, ...) meet one "
+         "idle time; pump still runs it once and keeps the hold"},
+        {"release", "", 0, 0, "end the hold and run the UI loop until it is idle"},
         {"click", "SELECTOR", 1, 1, "click the first element matching the selector"},
         {"type", "SELECTOR TEXT", 2, 2, "type the text into the first matching element (\\n is Enter)"},
         {"key", "NAME[+MODIFIERS]", 1, 1,
@@ -64,16 +69,26 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {"locale", "LANG", 1, 1, "change the UI language (e.g. de, fr; \"\" for untranslated texts)"},
         {"answer", "yes|no|yes-dont-ask", 1, 1,
          "answer the next message box (yes-dont-ask ticks its \"Don't ask me again\" box)"},
+        {"option", "GROUP NAME on|off", 3, 3,
+         "set a flag of the user options, e.g. UsrOptGroup_AccountDependentOptions "
+         "UsrOptValue_ResetDefaultWarning off"},
+        {"clear log", "", 0, 0, "forget the log entries written so far (expect log counts from here)"},
         {"expect count", "SELECTOR N", 2, 2, "the number of elements matching the selector"},
         {"expect attr", "SELECTOR NAME VALUE", 3, 3, "an attribute of the first matching element"},
         {"expect text", "SELECTOR TEXT", 2, 2, "the text of the first matching element"},
         {"expect state", "SELECTOR [!]STATE", 2, 2,
          "a state of the first matching element (expanded, collapsed, disabled, current, checked, focus, "
          "popup); !STATE: the state is not set"},
+        {"expect style", "SELECTOR PROPERTY VALUE", 3, 3,
+         "an inline style property (e.g. visibility) of the first matching element; \"\" when it is not set"},
         {"expect value", "OBJECT PROPERTY VALUE", 3, 3,
          "a property (GROUP/.../NAME) of an object of the active document, as in document files "
          "(strings with or without their JSON quotes)"},
         {"expect boxes", "N", 1, 1, "the number of message boxes shown so far"},
+        {"expect option", "GROUP NAME on|off", 3, 3, "a flag of the user options"},
+        {"expect log", "TEXT N", 2, 2,
+         "the number of log entries whose text (without level and source) contains TEXT, written since "
+         "the host started or the last clear log"},
         {"dump document", "", 0, 0, "every object's property values of the active document"},
         {"dump selection", "", 0, 0, "the selection's properties as the panel reads them"},
         {"dump", "SELECTOR", 1, 1, "the outer HTML of every element matching the selector"},
@@ -150,7 +165,7 @@ ScenarioCommand ScenarioParser::ParseLine(std::string_view text, const std::stri
     }
     ScenarioCommand command{source, line, words.front(), {}};
     std::size_t first = 1;
-    if ((command.name == "expect" || command.name == "dump") && words.size() > 1) {
+    if (words.size() > 1) {
         std::string twoWords = command.name + " " + words[1];
         if (FindCommand(twoWords) != nullptr) {
             command.name = twoWords;
@@ -158,7 +173,7 @@ ScenarioCommand ScenarioParser::ParseLine(std::string_view text, const std::stri
         } else if (command.name == "expect") {
             throw ScenarioError(source, line,
                                 "unknown expectation '" + words[1] +
-                                    "' (count, attr, text, state, value or boxes)");
+                                    "' (count, attr, text, state, style, value, boxes, option or log)");
         }
     }
     const ScenarioCommandInfo* info = FindCommand(command.name);

@@ -28,7 +28,8 @@ private:
 struct ScenarioCommand {
     std::string source; // the file, or "--run"
     std::size_t line = 0;
-    // The command's name (two words for "expect" and "dump"'s kinds: "expect count"), then its arguments.
+    // The command's name (two words for the kinds of "expect", "dump" and "clear": "expect count"),
+    // then its arguments.
     std::string name;
     std::vector<std::string> arguments;
 };

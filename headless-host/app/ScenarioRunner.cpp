@@ -227,6 +227,11 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             requireCount(arguments[1]);
         } else if (name == "expect boxes") {
             requireCount(arguments[0]);
+        } else if (name == "expect log") {
+            requireCount(arguments[1]);
+        } else if (name == "option" || name == "expect option") {
+            if (arguments[2] != "on" && arguments[2] != "off")
+                reject(name + " takes on or off, not " + Quoted(arguments[2]));
         } else if (name == "expect state") {
             std::string state = arguments[1];
             if (state.starts_with('!'))
@@ -256,7 +261,7 @@ bool ScenarioRunner::Run(const std::vector<ScenarioCommand>& commands,
     }
     for (const auto& command : commands) {
         try {
-            if (Execute(command, baseFolder))
+            if (Execute(command, baseFolder) && !held_)
                 session_.Pump();
         } catch (const DocumentFileError& e) {
             Fail(command, e.what());
@@ -386,11 +391,37 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
         Input(command);
         return true;
     }
+    if (command.name == "hold" || command.name == "release") {
+        bool hold = command.name == "hold";
+        if (held_ == hold)
+            throw CommandError(held_ ? "the UI loop is already held" : "the UI loop is not held");
+        held_ = hold;
+        return !held_;
+    }
+    if (command.name == "pump") {
+        // Also while held: a scenario may let one idle time pass and keep holding the next.
+        session_.Pump();
+        return false;
+    }
     if (command.name == "answer") {
         const std::string& answer = command.arguments[0];
         session_.Workspace().MessageBoxes().QueueAnswer(
             {answer == "no" ? host::MessageBoxAnswer::kNo : host::MessageBoxAnswer::kYes,
              answer == "yes-dont-ask"});
+        return false;
+    }
+    if (command.name == "option") {
+        // The host's options raise no events: the panel reads them when it needs them.
+        std::wstring group = so::WideFromUtf8(command.arguments[0]);
+        std::wstring option = so::WideFromUtf8(command.arguments[1]);
+        so::Call<host::UserOptions::SetBool>(session_.Workspace().UserOptions(), group.c_str(),
+                                             option.c_str(),
+                                             std::uint8_t(command.arguments[2] == "on" ? 1 : 0), nullptr);
+        return false;
+    }
+    if (command.name == "clear log") {
+        if (!session_.ForgetLogEntries())
+            throw CommandError("the host has no logger");
         return false;
     }
     ChangeHost(command, baseFolder);
@@ -443,7 +474,7 @@ void ScenarioRunner::ChangeHost(const ScenarioCommand& command, const std::files
     } else if (name == "locale") {
         std::wstring language = so::WideFromUtf8(arguments[0]);
         so::Call<host::LocaleManager::SetLanguage>(session_.LocaleManager(), language.c_str());
-    } else if (name != "pump") {
+    } else {
         throw CommandError("the command is not available");
     }
 }
@@ -491,7 +522,7 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
     PageInspector page(root.Get());
     // An expectation about an element that is not there fails like any other expectation.
     std::vector<ElementRef> matches;
-    if (name == "expect attr" || name == "expect text" || name == "expect state") {
+    if (name == "expect attr" || name == "expect text" || name == "expect state" || name == "expect style") {
         matches = page.All(arguments[0]);
         if (matches.empty()) {
             Fail(command, "expected an element matching " + Quoted(arguments[0]) + " but found none");
@@ -524,6 +555,11 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
         if (set == negated)
             Fail(command, "expected " + Quoted(arguments[0]) + (negated ? " not to be " : " to be ") +
                               stateName + " but found the states " + PageInspector::StateNames(state));
+    } else if (name == "expect style") {
+        std::string value = PageInspector::Style(matches.front().Get(), arguments[1]);
+        if (value != arguments[2])
+            Fail(command, "expected the style " + arguments[1] + ": " + Quoted(arguments[2]) + " on " +
+                              Quoted(arguments[0]) + " but found " + Quoted(value));
     } else if (name == "expect value") {
         std::string found = workspace.PropertyValue(ActiveDocument(), so::WideFromUtf8(arguments[0]),
                                                     ParsePropertyPath(arguments[1]));
@@ -534,6 +570,22 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
         std::size_t shown = workspace.MessageBoxes().History().size();
         if (std::int64_t(shown) != *Integer(arguments[0]))
             Fail(command, "expected " + arguments[0] + " message boxes but found " + std::to_string(shown));
+    } else if (name == "expect option") {
+        std::wstring group = so::WideFromUtf8(arguments[0]);
+        std::wstring option = so::WideFromUtf8(arguments[1]);
+        std::uint8_t value = 0;
+        so::Call<host::UserOptions::GetBool>(workspace.UserOptions(), group.c_str(), option.c_str(), &value);
+        std::string found = value != 0 ? "on" : "off";
+        if (found != arguments[2])
+            Fail(command, "expected the option " + arguments[0] + " " + arguments[1] + " to be " +
+                              arguments[2] + " but found " + found);
+    } else if (name == "expect log") {
+        std::optional<std::uint64_t> found = session_.CountLogEntries(arguments[0]);
+        if (!found)
+            throw CommandError("the host has no logger");
+        if (std::int64_t(*found) != *Integer(arguments[1]))
+            Fail(command, "expected " + arguments[1] + " log entries containing " + Quoted(arguments[0]) +
+                              " but found " + std::to_string(*found));
     } else if (name == "dump document") {
         out_ << workspace.DumpValues(ActiveDocument());
     } else if (name == "dump selection") {

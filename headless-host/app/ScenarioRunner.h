@@ -1,5 +1,6 @@
 // Runs scenario commands against a host session: documents, views and selections, user input on
-// the panel page, undo and redo, message-box answers, expectations and dumps.
+// the panel page, undo and redo, message-box answers, user options, holds of the UI loop,
+// expectations and dumps.
 #pragma once
 
 #include "headless-host/app/ScenarioParser.h"
@@ -21,7 +22,8 @@ public:
     ScenarioRunner(HostSession& session, std::ostream& out, std::ostream& errors, bool stopOnFailure);
 
     // Checks the arguments of every command first (nothing runs when one is wrong), then runs them
-    // in order, pumping the UI loop after each one that can post work. Relative file names are
+    // in order, pumping the UI loop after each one that can post work unless a "hold" is in force
+    // (it lasts from one call to the next, and a run may end held). Relative file names are
     // taken from `baseFolder`. An error (a command that cannot be carried out) stops the run; a
     // failed expectation stops it only with stopOnFailure. False when anything failed.
     bool Run(const std::vector<ScenarioCommand>& commands, const std::filesystem::path& baseFolder);
@@ -45,7 +47,8 @@ public:
     static bool ValueMatches(const std::string& found, const std::string& expected);
 
 private:
-    // Runs one command; false when it only reads or scripts (no pump needed).
+    // Runs one command; true when the UI loop should run after it (unless held), false when it only
+    // reads, scripts or pumps by itself.
     bool Execute(const ScenarioCommand& command, const std::filesystem::path& baseFolder);
     // Documents, views, selections, values, locks, undo and redo, the language.
     void ChangeHost(const ScenarioCommand& command, const std::filesystem::path& baseFolder);
@@ -63,6 +66,7 @@ private:
     bool stopOnFailure_;
     std::size_t failures_ = 0;
     bool stopRequested_ = false;
+    bool held_ = false;
 };
 
 } // namespace headless

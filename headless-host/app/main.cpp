@@ -48,6 +48,11 @@ stops the run. An input a user could not make (a click on a disabled element, a 
 popup) counts as a failed expectation. File names of --run are taken from the current folder,
 those of a scenario from the scenario's folder. The exit status is 0 when everything passed, 1 otherwise, 2 for bad options.
 
+After each command that can post work (documents, views, selections, locks, values, input, the
+language) the UI loop runs until it is idle; between hold and release it runs only on pump and
+release. expect log counts the entries the host's logger wrote since the start or the last clear
+log, whether they went to --log or to standard error.
+
 commands:
 )";
 

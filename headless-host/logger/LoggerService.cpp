@@ -1,9 +1,12 @@
 #include "headless-host/logger/LoggerService.h"
 
+#include "headless-host/logger/LogCapture.h"
 #include "service-common/TextConversion.h"
 #include "service-common/TwoCallText.h"
 
+#include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace headless {
 
@@ -103,6 +106,18 @@ SOResult LoggerService::WriteWide(const wchar_t* text, std::uint32_t length, std
     return so::kOk;
 }
 
+std::uint64_t LoggerService::CountKeptEntries(std::string_view text) {
+    std::lock_guard lock(mutex_);
+    return std::uint64_t(
+        std::count_if(keptEntries_.begin(), keptEntries_.end(),
+                      [text](const std::string& entry) { return entry.find(text) != std::string::npos; }));
+}
+
+void LoggerService::ForgetKeptEntries() {
+    std::lock_guard lock(mutex_);
+    keptEntries_.clear();
+}
+
 void LoggerService::Write(const std::string& text, std::uint32_t level, const LogSource* source) {
     std::string entry = std::string("[") + LevelName(level) + "] ";
     if (source != nullptr && source->file != nullptr) {
@@ -119,6 +134,9 @@ void LoggerService::Write(const std::string& text, std::uint32_t level, const Lo
     std::fprintf(file_ != nullptr ? file_ : stderr, "%s\n", entry.c_str());
     ++entryCount_;
     lastEntry_ = std::move(entry);
+    if (keptEntries_.size() == kKeptLogEntries)
+        keptEntries_.pop_front();
+    keptEntries_.push_back(text);
 }
 
 } // namespace headless
@@ -131,3 +149,15 @@ extern "C" __attribute__((visibility("default"))) SOResult GetLogger(ServiceObje
     *out = logger;
     return so::kOk;
 }
+
+extern "C" __attribute__((visibility("default"))) std::uint64_t CountLogEntries(const char* text) {
+    auto& logger = so::ServiceObjectCppTheConcrete<headless::LoggerService>::From(headless::TheLogger());
+    return logger.CountKeptEntries(text != nullptr ? std::string_view(text) : std::string_view());
+}
+
+extern "C" __attribute__((visibility("default"))) void ForgetLogEntries() {
+    so::ServiceObjectCppTheConcrete<headless::LoggerService>::From(headless::TheLogger()).ForgetKeptEntries();
+}
+
+static_assert(std::is_same_v<decltype(&CountLogEntries), CountLogEntriesFn>);
+static_assert(std::is_same_v<decltype(&ForgetLogEntries), ForgetLogEntriesFn>);

@@ -52,6 +52,15 @@ TEST(ScenarioText, SkipsCommentsAndBlankLinesAndKeepsLineNumbers) {
     EXPECT_TRUE(commands[2].arguments.empty());
 }
 
+TEST(ScenarioText, ClearingTheLogIsOneCommandOfTwoWords) {
+    auto commands = ScenarioParser::ParseText("clear log\nexpect log \"not available\" 0\n", "a.scenario");
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_EQ(commands[0].name, "clear log");
+    EXPECT_TRUE(commands[0].arguments.empty());
+    EXPECT_EQ(commands[1].name, "expect log");
+    EXPECT_EQ(commands[1].arguments, (Words{"not available", "0"}));
+}
+
 TEST(ScenarioText, DumpOfASelectorIsNotADumpKind) {
     auto commands = ScenarioParser::ParseText("dump .panel-content\n", "a.scenario");
     ASSERT_EQ(commands.size(), 1u);
@@ -81,25 +90,33 @@ TEST_P(ScenarioRefusal, NamesTheLineAndTheFault) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ScenarioRefusal,
-    testing::Values(RefusedLine{"jump", "unknown command 'jump' (see --help)"},
-                    RefusedLine{"expect colour #a red",
-                                "unknown expectation 'colour' (count, attr, text, state, value or boxes)"},
-                    RefusedLine{"click", "click takes 1 argument, not 0 (usage: click SELECTOR)"},
-                    RefusedLine{"undo now", "undo takes 0 arguments, not 1 (usage: undo)"},
-                    RefusedLine{"lock 4", "lock takes 0, 1 (write), 2 (read) or 3 (both), not \"4\""},
-                    RefusedLine{"answer maybe", "answer takes yes, no or yes-dont-ask, not \"maybe\""},
-                    RefusedLine{"expect count #a many", "expect count: \"many\" is not a count"},
-                    RefusedLine{"expect count #a -1", "expect count: \"-1\" is not a count"},
-                    RefusedLine{
-                        "expect state #a open",
-                        "unknown state \"open\" (expanded, collapsed, disabled, current, checked, focus, "
-                        "popup)"},
-                    RefusedLine{"key Enter+meta", "key: unknown modifier 'meta' (ctrl, shift or alt)"},
-                    RefusedLine{"key F13", "key: unknown key 'F13'"},
-                    RefusedLine{"set Name x",
-                                "set: a property is named by its groups and its name, as GROUP/.../NAME, not "
-                                "\"Name\""},
-                    RefusedLine{"type #a \"open", "a \" quote is not closed"}));
+    testing::Values(
+        RefusedLine{"jump", "unknown command 'jump' (see --help)"},
+        RefusedLine{"expect colour #a red",
+                    "unknown expectation 'colour' (count, attr, text, state, style, value, boxes, "
+                    "option or log)"},
+        RefusedLine{"clear logs", "unknown command 'clear' (see --help)"},
+        RefusedLine{"clear log now", "clear log takes 0 arguments, not 1 (usage: clear log)"},
+        RefusedLine{"click", "click takes 1 argument, not 0 (usage: click SELECTOR)"},
+        RefusedLine{"undo now", "undo takes 0 arguments, not 1 (usage: undo)"},
+        RefusedLine{"lock 4", "lock takes 0, 1 (write), 2 (read) or 3 (both), not \"4\""},
+        RefusedLine{"answer maybe", "answer takes yes, no or yes-dont-ask, not \"maybe\""},
+        RefusedLine{"expect count #a many", "expect count: \"many\" is not a count"},
+        RefusedLine{"expect count #a -1", "expect count: \"-1\" is not a count"},
+        RefusedLine{"expect log opened some", "expect log: \"some\" is not a count"},
+        RefusedLine{"expect style #a visibility", "expect style takes 3 arguments, not 2 (usage: "
+                                                  "expect style SELECTOR PROPERTY VALUE)"},
+        RefusedLine{"option Group Name yes", "option takes on or off, not \"yes\""},
+        RefusedLine{"expect option Group Name true", "expect option takes on or off, not \"true\""},
+        RefusedLine{"expect state #a open",
+                    "unknown state \"open\" (expanded, collapsed, disabled, current, checked, focus, "
+                    "popup)"},
+        RefusedLine{"key Enter+meta", "key: unknown modifier 'meta' (ctrl, shift or alt)"},
+        RefusedLine{"key F13", "key: unknown key 'F13'"},
+        RefusedLine{"set Name x",
+                    "set: a property is named by its groups and its name, as GROUP/.../NAME, not "
+                    "\"Name\""},
+        RefusedLine{"type #a \"open", "a \" quote is not closed"}));
 
 TEST(ScenarioInline, SplitsOnSemicolonsOutsideQuotes) {
     auto commands = ScenarioParser::ParseInline("open sample; type #in \"a; b\" ;; expect text #in 'x;y'");

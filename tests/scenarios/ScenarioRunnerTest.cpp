@@ -1,0 +1,133 @@
+// The scenario runner against a running host, for what a scenario cannot bring about by itself:
+// whether the UI loop runs after a command while a hold is in force, log entries of known texts,
+// and inline styles set through the engine as the panel sets them.
+#include "headless-host/app/ScenarioRunner.h"
+#include "headless-host/app/HostSession.h"
+#include "headless-host/app/PageInspector.h"
+#include "headless-host/app/ScenarioParser.h"
+#include "host/HtmlEngineApi.h"
+#include "host/Logger.h"
+#include "host/UIHandler.h"
+#include "service-common/HostCall.h"
+#include "service-common/ServiceQuery.h"
+#include "tests/support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <memory>
+#include <sstream>
+
+namespace headless {
+namespace {
+
+class RunningHost : public testing::Test {
+protected:
+    // One host for the suite: a process loads the module once, as the editor does.
+    static void SetUpTestSuite() {
+        HostSessionOptions options;
+        options.module = testing_host::BinaryFolder() / "libdocument-panel-properties.so";
+        options.uiResources = std::filesystem::path(PP_SOURCE_DIR) / "headless-host/ui-resources";
+        session_ = std::make_unique<HostSession>(options, diagnostics_);
+        // The loop calls idle callbacks whenever it runs, also when nothing was posted.
+        service_ = so::QueryServiceObject(host::UIService::kServiceName);
+        so::Call<host::UIService::RegisterIdleCallback>(service_.Get(), &NoteIdleTime, nullptr,
+                                                        "runner-test");
+    }
+
+    static void TearDownTestSuite() {
+        so::Call<host::UIService::UnregisterIdleCallback>(service_.Get(), &NoteIdleTime, nullptr);
+        service_.Reset();
+        session_.reset();
+    }
+
+    void SetUp() override {
+        runner_ = std::make_unique<ScenarioRunner>(*session_, out_, errors_, false);
+        ASSERT_TRUE(Run("open sample")) << errors_.str();
+    }
+
+    static std::uint32_t NoteIdleTime(void*) {
+        ranLoop_ = true;
+        return 1; // nothing to do
+    }
+
+    bool Run(const std::string& commands) {
+        return runner_->Run(ScenarioParser::ParseInline(commands), PP_SOURCE_DIR);
+    }
+    // Whether the UI loop ran while the commands ran; they must all succeed.
+    bool RanLoop(const std::string& commands) {
+        ranLoop_ = false;
+        EXPECT_TRUE(Run(commands)) << errors_.str();
+        return ranLoop_;
+    }
+
+    // Writes to the host's logger as the module does: it finds the loaded logger library.
+    static void Log(const std::string& text) {
+        auto getLogger = reinterpret_cast<GetLoggerFn>(dlsym(RTLD_DEFAULT, "GetLogger"));
+        ASSERT_NE(getLogger, nullptr);
+        so::Ref logger;
+        ASSERT_EQ(getLogger(logger.Put()), so::kOk);
+        so::Call<host::Logger::WriteNarrow>(logger.Get(), text.c_str(), std::uint32_t(text.size()),
+                                            std::uint32_t(host::LogLevel::Info), nullptr);
+    }
+
+    static inline std::ostringstream diagnostics_;
+    static inline std::unique_ptr<HostSession> session_;
+    static inline so::Ref service_;
+    static inline bool ranLoop_ = false;
+    std::ostringstream out_;
+    std::ostringstream errors_;
+    std::unique_ptr<ScenarioRunner> runner_;
+};
+
+TEST_F(RunningHost, CommandsThatPostWorkLeaveTheLoopAloneUntilPumpOrRelease) {
+    EXPECT_TRUE(RanLoop("select \"Name Field\""));
+    EXPECT_FALSE(RanLoop("hold"));
+    for (const char* command :
+         {"select \"City Field\"", "locale de", "lock 1", "lock 0", "click \"#no-items-msg\"",
+          "set General/Common/Name customer.town", "undo", "deactivate", "activate 1", "open sample"})
+        EXPECT_FALSE(RanLoop(command)) << command;
+    EXPECT_TRUE(RanLoop("pump"));
+    EXPECT_FALSE(RanLoop("select none; locale \"\"")) << "pump keeps the hold";
+    EXPECT_TRUE(RanLoop("release"));
+    EXPECT_TRUE(RanLoop("select \"Name Field\""));
+}
+
+TEST_F(RunningHost, HoldingTwiceStopsTheRunAndTheFirstHoldStands) {
+    EXPECT_FALSE(Run("hold; hold; select none"));
+    EXPECT_EQ(errors_.str(), "--run:2: hold: the UI loop is already held\n");
+    ranLoop_ = false;
+    Run("select \"City Field\"");
+    EXPECT_FALSE(ranLoop_);
+    Run("release");
+    EXPECT_TRUE(ranLoop_);
+}
+
+TEST_F(RunningHost, ReleasingWithoutAHoldStopsTheRun) {
+    EXPECT_FALSE(Run("release; select none"));
+    EXPECT_EQ(errors_.str(), "--run:1: release: the UI loop is not held\n");
+}
+
+TEST_F(RunningHost, LogExpectationsCountEntriesByTextFromTheLastClear) {
+    Log("The author is not available");
+    Log("The author is not available");
+    Log("The subject is not available");
+    EXPECT_TRUE(Run("expect log \"author is not\" 2; expect log \"is not available\" 3")) << errors_.str();
+    EXPECT_TRUE(Run("clear log; expect log \"is not available\" 0")) << errors_.str();
+    Log("The author is not available");
+    EXPECT_FALSE(Run("expect log \"author is not\" 2; expect log \"subject\" 0"));
+    EXPECT_EQ(errors_.str(), "--run:1: expected 2 log entries containing \"author is not\" but found 1\n");
+}
+
+TEST_F(RunningHost, StyleExpectationsReadWhatTheEngineSet) {
+    ElementRef root = ElementRef::Adopt(session_->RootElement());
+    ElementRef message = PageInspector(root.Get()).First("#no-items-msg");
+    ASSERT_EQ(HtmlEngineAPI()->SetStyleAttribute(message.Get(), "visibility", L"hidden"), kHtmlOk);
+    EXPECT_TRUE(Run("expect style \"#no-items-msg\" visibility hidden")) << errors_.str();
+    ASSERT_EQ(HtmlEngineAPI()->SetStyleAttribute(message.Get(), "visibility", nullptr), kHtmlOk);
+    EXPECT_TRUE(Run("expect style \"#no-items-msg\" visibility \"\"")) << errors_.str();
+}
+
+} // namespace
+} // namespace headless
