@@ -116,6 +116,8 @@ void HostSession::Start(const HostSessionOptions& options) {
     window_->SetTranslator(
         [this](std::wstring_view text, std::wstring_view context) { return Translate(text, context); });
     html::InstallHostPageScripts(*window_);
+    if (options.beforePanel)
+        options.beforePanel(*workspace_);
 
     module_ = std::make_unique<ModuleHost>(options.module);
     classes_ = module_->Initialize();

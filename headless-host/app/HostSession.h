@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -30,6 +31,9 @@ struct HostSessionOptions {
     std::filesystem::path uiResources;
     std::optional<std::string> logFile;
     std::string language; // "" for untranslated texts
+    // Runs once the documents exist and before the plug-in's call sequence: what the host has open
+    // and selected then is what the panel finds when it is handed the documents collection.
+    std::function<void(DocumentWorkspace&)> beforePanel;
 };
 
 class HostSession {

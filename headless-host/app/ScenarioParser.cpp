@@ -62,6 +62,9 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {"expand", "SELECTOR", 1, 1, "click the matching tab of a tab container"},
         {"dismiss", "", 0, 0, "close the open popup (Escape)"},
         {"focus", "SELECTOR", 1, 1, "move the keyboard focus to the first matching element"},
+        {"script attr", "SELECTOR NAME VALUE", 3, 3,
+         "set an attribute of the first matching element as the host's page scripts do (e.g. the tab to\n"
+         "      show next in \"ui-state\" on body)"},
         {"set", "PROPERTY VALUE", 2, 2,
          "write a value of the selection's property (GROUP/.../NAME) as the panel would: one undoable step"},
         {"undo", "", 0, 0, "undo the active document's last step"},

@@ -391,6 +391,16 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
         Input(command);
         return true;
     }
+    if (command.name == "script attr") {
+        ElementRef root = ElementRef::Adopt(session_.RootElement());
+        ElementRef element = PageInspector(root.Get()).First(command.arguments[0]);
+        if (!element)
+            throw CommandError("no element matches " + Quoted(command.arguments[0]));
+        const std::wstring value = so::WideFromUtf8(command.arguments[2]);
+        if (HtmlEngineAPI()->SetAttributeByName(element.Get(), command.arguments[1].c_str(), value.c_str()) != kHtmlOk)
+            throw CommandError("the page refused the attribute " + Quoted(command.arguments[1]));
+        return false;
+    }
     if (command.name == "hold" || command.name == "release") {
         bool hold = command.name == "hold";
         if (held_ == hold)

@@ -34,6 +34,9 @@ options:
   --module PATH        the module to load (default: libdocument-panel-properties.so beside this program)
   --ui-resources DIR   the host's UI resources folder (default: the source tree's headless-host/ui-resources)
   --document FILE      open and activate this document file first ("sample": the embedded sample)
+  --select NAME[,NAME...]|none
+                       with --document: select these objects before the panel starts, so that the
+                       panel is handed a documents collection with an active view and a selection
   --run "CMD; CMD"     run these commands (separated by ";") instead of a scenario file
   --stop-on-failure    stop at the first failed expectation (default: report all, exit 1 at the end)
   --locale LANG        the UI language at start (e.g. de); untranslated by default
@@ -61,6 +64,7 @@ struct Options {
     std::optional<std::string> scenario;
     std::optional<std::string> inlineCommands;
     std::optional<std::string> document;
+    std::optional<std::string> selectFirst;
     bool stopOnFailure = false;
 };
 
@@ -110,7 +114,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, int& exitCode) {
         }
         bool takesValue = argument == "--module" || argument == "--ui-resources" ||
                           argument == "--document" || argument == "--run" || argument == "--locale" ||
-                          argument == "--log";
+                          argument == "--log" || argument == "--select";
         if (takesValue) {
             if (i + 1 >= argc)
                 return fail("the option " + argument + " needs a value");
@@ -125,6 +129,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int& exitCode) {
                 options.inlineCommands = value;
             else if (argument == "--locale")
                 options.session.language = value;
+            else if (argument == "--select")
+                options.selectFirst = value;
             else
                 options.session.logFile = value;
             continue;
@@ -137,6 +143,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int& exitCode) {
     }
     if (options.scenario && options.inlineCommands)
         return fail("a scenario file and --run cannot be used together");
+    if (options.selectFirst && !options.document)
+        return fail("--select needs --document");
     return options;
 }
 
@@ -148,10 +156,28 @@ std::vector<headless::ScenarioCommand> LoadScenario(const std::string& file) {
     return headless::ScenarioParser::ParseText(text, file);
 }
 
-void OpenFirstDocument(headless::HostSession& session, const std::string& document) {
-    auto& workspace = session.Workspace();
+void OpenDocument(headless::DocumentWorkspace& workspace, const std::string& document) {
     workspace.Activate(document == "sample" ? workspace.OpenSample() : workspace.OpenFile(document));
+}
+
+void OpenFirstDocument(headless::HostSession& session, const std::string& document) {
+    OpenDocument(session.Workspace(), document);
     session.Pump();
+}
+
+// Opens the document and selects objects before the panel exists.
+void PrepareBeforePanel(Options& options) {
+    std::vector<std::wstring> names;
+    if (*options.selectFirst != "none") {
+        std::string rest = *options.selectFirst;
+        for (std::size_t comma; (comma = rest.find(',')) != std::string::npos; rest.erase(0, comma + 1))
+            names.push_back(so::WideFromUtf8(rest.substr(0, comma)));
+        names.push_back(so::WideFromUtf8(rest));
+    }
+    options.session.beforePanel = [document = *options.document, names](headless::DocumentWorkspace& workspace) {
+        OpenDocument(workspace, document);
+        workspace.Select(names);
+    };
 }
 
 void PrintReport(headless::HostSession& session, const Options& options) {
@@ -195,7 +221,7 @@ void PrintReport(headless::HostSession& session, const Options& options) {
         std::cout << "\nValues:\n" << workspace.DumpValues(*active);
 }
 
-int Run(const Options& options) {
+int Run(Options options) {
     std::vector<headless::ScenarioCommand> commands;
     std::filesystem::path baseFolder = std::filesystem::current_path();
     // The scenario is read before the host starts, so that a malformed one costs nothing.
@@ -207,8 +233,10 @@ int Run(const Options& options) {
     }
     for (const auto& command : commands)
         headless::ScenarioRunner::Validate(command);
+    if (options.selectFirst)
+        PrepareBeforePanel(options);
     headless::HostSession session(options.session, std::cerr);
-    if (options.document)
+    if (options.document && !options.selectFirst)
         OpenFirstDocument(session, *options.document);
     if (!options.scenario && !options.inlineCommands) {
         if (!options.document)
