@@ -19,23 +19,26 @@ namespace {
 
 constexpr const char* kRootGroups[] = {"General",      "Values", "Events",      "Appearance",
                                        "Measurements", "Format", "Calculations"};
-constexpr const char* kRootFlags[] = {"general", "values", "events", "appearance", "measurements", "format", "calculations"};
+constexpr const char* kRootFlags[] = {"general",      "values", "events",      "appearance",
+                                      "measurements", "format", "calculations"};
 
 // Two objects of the same shape, so that selecting one after the other rebuilds every time.
 std::string MakeDocument(int propertyCount) {
     std::ostringstream json;
     json << R"({"document": "Bench.pdf", "pages": [{"label": "1"}], "objects": [)";
     for (int object = 0; object < 2; ++object) {
-        json << (object ? "," : "") << R"({"name": "Object )" << object << R"(", "kind": "Bench Field", "groups": [)";
+        json << (object ? "," : "") << R"({"name": "Object )" << object
+             << R"(", "kind": "Bench Field", "groups": [)";
         for (int root = 0; root < 7; ++root) {
-            json << (root ? "," : "") << R"({"name": ")" << kRootGroups[root] << R"(", "flags": [")" << kRootFlags[root]
-                 << R"("], "root": true, "groups": [)";
+            json << (root ? "," : "") << R"({"name": ")" << kRootGroups[root] << R"(", "flags": [")"
+                 << kRootFlags[root] << R"("], "root": true, "groups": [)";
             for (int sub = 0; sub < 2; ++sub) {
-                json << (sub ? "," : "") << R"({"name": "Part )" << sub << R"(", "flags": 0, "properties": [)";
+                json << (sub ? "," : "") << R"({"name": "Part )" << sub
+                     << R"(", "flags": 0, "properties": [)";
                 bool first = true;
                 for (int index = root * 2 + sub; index < propertyCount; index += 14) {
-                    json << (first ? "" : ",") << R"({"name": "Property )" << index << R"(", "type": "Label", "value": "Value )"
-                         << index << R"("})";
+                    json << (first ? "" : ",") << R"({"name": "Property )" << index
+                         << R"(", "type": "Label", "value": "Value )" << index << R"("})";
                     first = false;
                 }
                 json << "]}";
@@ -52,7 +55,8 @@ class PanelHost {
 public:
     explicit PanelHost(int propertyCount) {
         const std::filesystem::path folder = std::filesystem::canonical("/proc/self/exe").parent_path();
-        document_ = std::filesystem::temp_directory_path() / ("panel-bench-" + std::to_string(propertyCount) + ".json");
+        document_ = std::filesystem::temp_directory_path() /
+                    ("panel-bench-" + std::to_string(propertyCount) + ".json");
         std::ofstream(document_) << MakeDocument(propertyCount);
         headless::HostSessionOptions options;
         options.module = folder / "libdocument-panel-properties.so";
@@ -67,7 +71,9 @@ public:
         session_.reset();
         std::filesystem::remove(document_);
     }
-    bool Run(const std::string& commands) { return runner_->Run(headless::ScenarioParser::ParseInline(commands), "/"); }
+    bool Run(const std::string& commands) {
+        return runner_->Run(headless::ScenarioParser::ParseInline(commands), "/");
+    }
 
 private:
     std::filesystem::path document_;
@@ -97,11 +103,25 @@ void Rebuild(benchmark::State& state, bool allTabs) {
     state.counters["properties"] = propertyCount;
 }
 
-void BM_PanelRebuild(benchmark::State& state) { Rebuild(state, false); }
-void BM_PanelRebuildAllTabs(benchmark::State& state) { Rebuild(state, true); }
+void BM_PanelRebuild(benchmark::State& state) {
+    Rebuild(state, false);
+}
+void BM_PanelRebuildAllTabs(benchmark::State& state) {
+    Rebuild(state, true);
+}
 
-BENCHMARK(BM_PanelRebuild)->Arg(50)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
-BENCHMARK(BM_PanelRebuildAllTabs)->Arg(50)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_PanelRebuild)
+    ->Arg(50)
+    ->Arg(200)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_PanelRebuildAllTabs)
+    ->Arg(50)
+    ->Arg(200)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 } // namespace
 

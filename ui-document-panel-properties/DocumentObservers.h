@@ -80,20 +80,26 @@ public:
         using C = host::UIDocumentsCollection;
         T& handler = Handler();
         collectionConnections_.Add(SubscribeWeak<T, C, C::OnDocumentViewCreated>(
-            handler, collection, [](T& self, const C::ViewArguments& a) { self.OnDocumentViewCreated(a.view); }));
-        collectionConnections_.Add(SubscribeWeak<T, C, C::OnDocumentViewActivated>(
-            handler, collection, [](T& self, const C::ViewArguments& a) { self.OnDocumentViewActivated(a.view); }));
-        collectionConnections_.Add(SubscribeWeak<T, C, C::OnDocumentViewDeactivated>(
             handler, collection,
-            [](T& self, const C::DeactivatedArguments& a) { self.OnDocumentViewDeactivated(a.view, a.other); }));
+            [](T& self, const C::ViewArguments& a) { self.OnDocumentViewCreated(a.view); }));
+        collectionConnections_.Add(SubscribeWeak<T, C, C::OnDocumentViewActivated>(
+            handler, collection,
+            [](T& self, const C::ViewArguments& a) { self.OnDocumentViewActivated(a.view); }));
+        collectionConnections_.Add(SubscribeWeak<T, C, C::OnDocumentViewDeactivated>(
+            handler, collection, [](T& self, const C::DeactivatedArguments& a) {
+                self.OnDocumentViewDeactivated(a.view, a.other);
+            }));
         collectionConnections_.Add(SubscribeIgnored<T, C, C::OnDocumentViewClose>(collection));
         collectionConnections_.Add(SubscribeWeak<T, C, C::OnDocumentViewDestroyed>(
-            handler, collection, [](T& self, const C::ViewArguments& a) { self.OnDocumentViewDestroyed(a.view); }));
+            handler, collection,
+            [](T& self, const C::ViewArguments& a) { self.OnDocumentViewDestroyed(a.view); }));
         collectionConnections_.Add(SubscribeIgnored<T, C, C::OnSbSViewCreated>(collection));
         collectionConnections_.Add(SubscribeWeak<T, C, C::OnSbSViewActivated>(
-            handler, collection, [](T& self, const C::ViewArguments& a) { self.RememberSideBySideView(a.view); }));
+            handler, collection,
+            [](T& self, const C::ViewArguments& a) { self.RememberSideBySideView(a.view); }));
         collectionConnections_.Add(SubscribeWeak<T, C, C::OnSbSViewDeactivated>(
-            handler, collection, [](T& self, const C::ViewArguments&) { self.RememberSideBySideView(nullptr); }));
+            handler, collection,
+            [](T& self, const C::ViewArguments&) { self.RememberSideBySideView(nullptr); }));
         collectionConnections_.Add(SubscribeIgnored<T, C, C::OnSbSViewDestroyed>(collection));
     }
 
@@ -184,7 +190,8 @@ private:
                 self.OnDocumentViewSelectionChanging(a.previous, a.next);
             }));
         viewConnections_.Add(SubscribeWeak<T, V, V::OnSelectionChanged>(
-            handler, view, [](T& self, const V::SelectionArguments& a) { self.RememberSelection(a.selection); }));
+            handler, view,
+            [](T& self, const V::SelectionArguments& a) { self.RememberSelection(a.selection); }));
         viewConnections_.Add(SubscribeIgnored<T, V, V::OnLayoutChanged>(view));
         viewConnections_.Add(SubscribeIgnored<T, V, V::OnScrollChanged>(view));
         viewConnections_.Add(SubscribeIgnored<T, V, V::OnAvailableOperationsChanged>(view));

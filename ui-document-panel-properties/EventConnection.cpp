@@ -2,7 +2,8 @@
 
 namespace panel {
 
-EventConnection::EventConnection(ServiceObject* source, host::HostEventCookie cookie, UnsubscribeFunction unsubscribe)
+EventConnection::EventConnection(ServiceObject* source, host::HostEventCookie cookie,
+                                 UnsubscribeFunction unsubscribe)
     : source_(so::WeakRef::To(source)), cookie_(cookie), unsubscribe_(unsubscribe) {
     if (source_.IsEmpty())
         strongSource_ = so::Ref::Share(source);

@@ -33,7 +33,8 @@ public:
                 try {
                     static_cast<Closure*>(self)->callback(*static_cast<const Arguments*>(arguments));
                 } catch (const std::exception& e) {
-                    ui::Log(host::LogLevel::Error, ui::FormatMessage(L"Event callback failed: %1%", e.what()));
+                    ui::Log(host::LogLevel::Error,
+                            ui::FormatMessage(L"Event callback failed: %1%", e.what()));
                 } catch (...) {
                     ui::Log(host::LogLevel::Error, L"Event callback failed");
                 }

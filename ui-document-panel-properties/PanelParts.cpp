@@ -5,7 +5,9 @@
 
 namespace panel {
 
-so::Ref CreatePropertiesPanelHandler() { return PropertiesPanelHandler::Create(); }
+so::Ref CreatePropertiesPanelHandler() {
+    return PropertiesPanelHandler::Create();
+}
 
 void SubscribeDocumentsCollection(ServiceObject* handler, ServiceObject* collection) {
     if (handler == nullptr || collection == nullptr)

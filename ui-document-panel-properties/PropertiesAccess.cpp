@@ -6,7 +6,9 @@ namespace panel {
 
 namespace {
 
-bool Succeeded(const std::optional<SOResult>& code) { return code && *code == so::kOk; }
+bool Succeeded(const std::optional<SOResult>& code) {
+    return code && *code == so::kOk;
+}
 
 template <class M>
 std::optional<std::wstring> ReadName(ServiceObject* object) {
@@ -41,9 +43,15 @@ so::Ref ReadObject(ServiceObject* owner, std::uint32_t index) {
 std::optional<std::wstring> GetPropertyName(ServiceObject* property) {
     return ReadName<host::BLProperty::GetName>(property);
 }
-std::uint32_t GetPropertyType(ServiceObject* property) { return ReadU32<host::BLProperty::GetType>(property); }
-bool IsPropertyHidden(ServiceObject* property) { return ReadFlag<host::BLProperty::IsHidden>(property); }
-bool IsPropertyReadOnly(ServiceObject* property) { return ReadFlag<host::BLProperty::IsReadOnly>(property); }
+std::uint32_t GetPropertyType(ServiceObject* property) {
+    return ReadU32<host::BLProperty::GetType>(property);
+}
+bool IsPropertyHidden(ServiceObject* property) {
+    return ReadFlag<host::BLProperty::IsHidden>(property);
+}
+bool IsPropertyReadOnly(ServiceObject* property) {
+    return ReadFlag<host::BLProperty::IsReadOnly>(property);
+}
 
 std::wstring GetGroupNameRaw(ServiceObject* group) {
     return ReadName<host::BLPropertiesGroup::GetName>(group).value_or(std::wstring());

@@ -29,7 +29,9 @@ private:
     std::atomic<bool>& flag_;
 };
 
-bool ReadFlag(std::optional<SOResult> code, std::uint8_t flag) { return code && *code == so::kOk && flag != 0; }
+bool ReadFlag(std::optional<SOResult> code, std::uint8_t flag) {
+    return code && *code == so::kOk && flag != 0;
+}
 
 so::Ref DefaultContextOf(ServiceObject* context) {
     ServiceObject* defaults = nullptr;
@@ -52,9 +54,13 @@ PropertiesRootGroupHandler::PropertiesRootGroupHandler(so::WeakRef context,
                                                        const so::Ref& group)
     : PropsViewGen(std::move(context), std::move(shared)), groupRef(so::WeakRef::To(group.Get())) {}
 
-void PropertiesRootGroupHandler::OnAttached() { postInvoker = so::Ref::Share(Invoker()); }
+void PropertiesRootGroupHandler::OnAttached() {
+    postInvoker = so::Ref::Share(Invoker());
+}
 
-bool PropertiesRootGroupHandler::OnUIThread() const { return GetCurrentThreadId() == UIThreadId(); }
+bool PropertiesRootGroupHandler::OnUIThread() const {
+    return GetCurrentThreadId() == UIThreadId();
+}
 
 template <class Work>
 bool PropertiesRootGroupHandler::PostIfOffThread(Work&& work) {
@@ -71,7 +77,8 @@ bool PropertiesRootGroupHandler::PostIfOffThread(Work&& work) {
     return true;
 }
 
-SOResult PropertiesRootGroupHandler::HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams* event) {
+SOResult PropertiesRootGroupHandler::HandleEvent(std::uint8_t* handled, HELEMENT,
+                                                 HtmlBehaviorEventParams* event) {
     if (handled == nullptr || event == nullptr)
         return so::kInvalidArgument;
     *handled = 0;
@@ -147,15 +154,16 @@ bool PropertiesRootGroupHandler::GenerateContent() {
         AttachedElement().SetInnerHtml(so::Utf8FromWide(html));
         so::Ref context = contextRef.Lock();
         RunPendingTasks(context, nullptr, AttachedElement());
-        ui::Log(host::LogLevel::Info,
-                ui::FormatMessage(L"Properties panel content generated: %1%", GetGroupName(group.Get(), false)));
+        ui::Log(host::LogLevel::Info, ui::FormatMessage(L"Properties panel content generated: %1%",
+                                                        GetGroupName(group.Get(), false)));
         generated = true;
     }
     defaultsUpdatePending = true;
     return generated;
 }
 
-void PropertiesRootGroupHandler::UpdateDefaultPropertiesControls(bool saveShown, bool resetDone, so::Ref context) {
+void PropertiesRootGroupHandler::UpdateDefaultPropertiesControls(bool saveShown, bool resetDone,
+                                                                 so::Ref context) {
     if (PostIfOffThread([saveShown, resetDone, context](PropertiesRootGroupHandler& handler) {
             handler.UpdateDefaultPropertiesControls(saveShown, resetDone, context);
         }))
@@ -199,7 +207,7 @@ void PropertiesRootGroupHandler::_UpdateDefaultPropertiesControls_1(bool saveSho
         so::Ref group = groupRef.Lock();
         std::uint8_t equal = 0;
         auto code = so::Call<host::BLPropertiesContextDefault::IsCurrentEqualToDefaults>(defaultContext.Get(),
-                                                                                          group.Get(), &equal);
+                                                                                         group.Get(), &equal);
         saveShown = !ReadFlag(code, equal);
     }
     _UpdateDefaultPropertiesControls_2(saveShown, resetDone, std::move(defaultContext));
@@ -222,8 +230,8 @@ void PropertiesRootGroupHandler::_UpdateDefaultPropertiesControls_2(bool saveSho
         if (!resetDone && defaultContext) {
             so::Ref group = groupRef.Lock();
             std::uint8_t original = 0;
-            auto code = so::Call<host::BLPropertiesContextDefault::AreDefaultsOriginal>(defaultContext.Get(),
-                                                                                         group.Get(), &original);
+            auto code = so::Call<host::BLPropertiesContextDefault::AreDefaultsOriginal>(
+                defaultContext.Get(), group.Get(), &original);
             resetDone = ReadFlag(code, original);
         }
         SetVisibility(root, ":root #user-opts-reset-default", resetDone ? L"collapse" : L"visible");
@@ -261,26 +269,26 @@ bool PropertiesRootGroupHandler::ConfirmReset() {
     so::Ref messageBox = so::Ref::Adopt(box);
     if (!code || *code != so::kOk || !messageBox)
         return false;
-    const std::wstring text =
-        ui::FormatMessage(L"<h5>%1%</h5><p>%2%</p><p><button type=\"checkbox\" id=\"DontShowAgaing\">%3%</button></p>",
-                          ui::EscapeHtml(ui::Translate(L"Do you want to restore original default settings?"),
-                                         ui::kEscapeHtmlText),
-                          ui::EscapeHtml(ui::Translate(L"Current custom settings will be lost and the original "
-                                                       L"default settings will be restored."),
-                                         ui::kEscapeHtmlText),
-                          ui::EscapeHtml(ui::Translate(L"Don't ask me again"), ui::kEscapeHtmlText));
+    const std::wstring text = ui::FormatMessage(
+        L"<h5>%1%</h5><p>%2%</p><p><button type=\"checkbox\" id=\"DontShowAgaing\">%3%</button></p>",
+        ui::EscapeHtml(ui::Translate(L"Do you want to restore original default settings?"),
+                       ui::kEscapeHtmlText),
+        ui::EscapeHtml(ui::Translate(L"Current custom settings will be lost and the original "
+                                     L"default settings will be restored."),
+                       ui::kEscapeHtmlText),
+        ui::EscapeHtml(ui::Translate(L"Don't ask me again"), ui::kEscapeHtmlText));
     const std::wstring caption = ui::Translate(L"dialog button", L"RESET DEFAULT");
     std::uint32_t answer = 0;
     std::uint8_t dontAskAgain = 0;
-    auto shown = so::Call<host::UIMessageBox::Show>(messageBox.Get(), text.c_str(), caption.c_str(),
-                                                    host::MessageBoxFlags::kYesNo | host::MessageBoxFlags::kIconQuestion,
-                                                    &answer, &dontAskAgain);
+    auto shown = so::Call<host::UIMessageBox::Show>(
+        messageBox.Get(), text.c_str(), caption.c_str(),
+        host::MessageBoxFlags::kYesNo | host::MessageBoxFlags::kIconQuestion, &answer, &dontAskAgain);
     if (!shown || *shown != so::kOk)
         return false;
     std::uint8_t changed = 0;
     so::Call<host::UserOptions::SetBool>(options.Get(), host::UserOptions::kGroupAccountDependentOptions,
-                                         host::UserOptions::kResetDefaultWarning, std::uint8_t(dontAskAgain == 0),
-                                         &changed);
+                                         host::UserOptions::kResetDefaultWarning,
+                                         std::uint8_t(dontAskAgain == 0), &changed);
     return answer == host::MessageBoxAnswer::kYes;
 }
 
@@ -299,11 +307,13 @@ void PropertiesRootGroupHandler::ResetDefault() {
 
 // ---- PropertiesGroupHandler ---------------------------------------------------------------------
 
-PropertiesGroupHandler::PropertiesGroupHandler(so::WeakRef context, std::shared_ptr<PropsViewGenSharedData> shared,
+PropertiesGroupHandler::PropertiesGroupHandler(so::WeakRef context,
+                                               std::shared_ptr<PropsViewGenSharedData> shared,
                                                const so::Ref& group)
     : PropsViewGen(std::move(context), std::move(shared)), groupRef(so::WeakRef::To(group.Get())) {}
 
-SOResult PropertiesGroupHandler::HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams* event) {
+SOResult PropertiesGroupHandler::HandleEvent(std::uint8_t* handled, HELEMENT,
+                                             HtmlBehaviorEventParams* event) {
     if (handled == nullptr || event == nullptr)
         return so::kInvalidArgument;
     *handled = 0;

@@ -11,12 +11,14 @@
 
 namespace panel {
 
-class PropertiesRootGroupHandler : public ui::UIHandlerStdImpl<PropertiesRootGroupHandler>, public PropsViewGen {
+class PropertiesRootGroupHandler : public ui::UIHandlerStdImpl<PropertiesRootGroupHandler>,
+                                   public PropsViewGen {
 public:
     static constexpr std::uint32_t kEventMask = kHandleBehaviorEvent | kHandleSom;
     static constexpr bool kHasIdle = true;
 
-    PropertiesRootGroupHandler(so::WeakRef context, std::shared_ptr<PropsViewGenSharedData> shared, const so::Ref& group);
+    PropertiesRootGroupHandler(so::WeakRef context, std::shared_ptr<PropsViewGenSharedData> shared,
+                               const so::Ref& group);
 
     SOResult HandleEvent(std::uint8_t* handled, HELEMENT element, HtmlBehaviorEventParams* event);
     bool OnIdle();
@@ -61,7 +63,8 @@ public:
     static constexpr std::uint32_t kEventMask = kHandleBehaviorEvent | kHandleSom;
     static constexpr bool kHasIdle = true;
 
-    PropertiesGroupHandler(so::WeakRef context, std::shared_ptr<PropsViewGenSharedData> shared, const so::Ref& group);
+    PropertiesGroupHandler(so::WeakRef context, std::shared_ptr<PropsViewGenSharedData> shared,
+                           const so::Ref& group);
 
     SOResult HandleEvent(std::uint8_t* handled, HELEMENT element, HtmlBehaviorEventParams* event);
     bool OnIdle();

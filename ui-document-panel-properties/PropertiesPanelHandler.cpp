@@ -12,8 +12,9 @@ namespace panel {
 
 namespace {
 
-constexpr const char* kCloseOnMouseUp = ".panel-content, .properties-group-container, .properties-group-name, "
-                                        ".props-panel, .strip, .icon, .buttons-container, .buttons-container>*";
+constexpr const char* kCloseOnMouseUp =
+    ".panel-content, .properties-group-container, .properties-group-name, "
+    ".props-panel, .strip, .icon, .buttons-container, .buttons-container>*";
 
 void SetExpanded(const ui::Element& element, bool expanded) {
     if (expanded)
@@ -27,7 +28,9 @@ void SetExpanded(const ui::Element& element, bool expanded) {
 PropertiesPanelHandler::PropertiesPanelHandler()
     : sharedData_(std::make_shared<PropsViewGenSharedData>()), propsViewGen_(so::WeakRef(), sharedData_) {}
 
-bool PropertiesPanelHandler::OnUIThread() const { return GetCurrentThreadId() == UIThreadId(); }
+bool PropertiesPanelHandler::OnUIThread() const {
+    return GetCurrentThreadId() == UIThreadId();
+}
 
 template <class Work>
 void PropertiesPanelHandler::PostSelf(Work&& work) {
@@ -102,12 +105,13 @@ void PropertiesPanelHandler::OnDocumentViewSelectionChanging(ServiceObject*, Ser
     using S = host::BLSelection;
     connections_.Add(SubscribeIgnored<PropertiesPanelHandler, S, S::OnInitialized>(next));
     connections_.Add(SubscribeWeak<PropertiesPanelHandler, S, S::OnDisplayed>(
-        *this, next, [](PropertiesPanelHandler& self, const host::ObjectEventArguments&) { self.updatePending_ = true; }));
+        *this, next,
+        [](PropertiesPanelHandler& self, const host::ObjectEventArguments&) { self.updatePending_ = true; }));
 }
 
 void PropertiesPanelHandler::OnActiveViewChanged(ServiceObject* businessView) {
-    so::Ref selection = businessView != nullptr ? GetObjectFrom<host::BLDocumentView::GetSelection>(businessView)
-                                                : so::Ref();
+    so::Ref selection =
+        businessView != nullptr ? GetObjectFrom<host::BLDocumentView::GetSelection>(businessView) : so::Ref();
     if (!selection) {
         CleanView(true);
         return;
@@ -133,7 +137,8 @@ void PropertiesPanelHandler::_UpdateView() {
     if (!context)
         return;
     propsViewGen_.SetContext(so::WeakRef::To(context.Get()));
-    connections_.Add(SubscribeWeak<PropertiesPanelHandler, host::BLPropertiesContext, host::BLPropertiesContext::OnChanged>(
+    connections_.Add(SubscribeWeak<PropertiesPanelHandler, host::BLPropertiesContext,
+                                   host::BLPropertiesContext::OnChanged>(
         *this, context.Get(), [](PropertiesPanelHandler& self, const host::ObjectEventArguments&) {
             self.CleanView(false);
             self.UpdateView(true);
@@ -179,9 +184,8 @@ void PropertiesPanelHandler::GenerateAndInsert(ServiceObject* context) {
             body.SetAttribute("ui-state", std::nullopt);
         }
     }
-    ui::Log(host::LogLevel::Info,
-            ui::FormatMessage(L"Properties view rebuilt: %1% (%2%)", objectName,
-                              boost::algorithm::join(htm->groupIds, L", ")));
+    ui::Log(host::LogLevel::Info, ui::FormatMessage(L"Properties view rebuilt: %1% (%2%)", objectName,
+                                                    boost::algorithm::join(htm->groupIds, L", ")));
     if (tabbed) {
         const std::wstring& selected = sharedData_->selectedGroupName;
         if (!htm->groupNames.empty() && !selected.empty() && htm->groupNames.count(selected) != 0)
@@ -207,7 +211,8 @@ void PropertiesPanelHandler::CleanView(bool showHint) {
             regular.SetStyleAttribute("visibility", L"collapse");
         for (const ui::Element& tab : content.FindAll(":root > #tabbed-groups > .strip > [panel]"))
             tab.Remove();
-        for (const ui::Element& panel : content.FindAll(":root > #tabbed-groups > .panels-container > [name]"))
+        for (const ui::Element& panel :
+             content.FindAll(":root > #tabbed-groups > .panels-container > [name]"))
             panel.Remove();
         if (ui::Element tabbed = content.FindFirst(":root > #tabbed-groups"))
             tabbed.SetStyleAttribute("visibility", L"collapse");
@@ -236,7 +241,8 @@ void PropertiesPanelHandler::CloseEditPopup() {
         popup.HidePopup();
 }
 
-SOResult PropertiesPanelHandler::HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams* event) {
+SOResult PropertiesPanelHandler::HandleEvent(std::uint8_t* handled, HELEMENT,
+                                             HtmlBehaviorEventParams* event) {
     if (handled == nullptr || event == nullptr)
         return so::kInvalidArgument;
     *handled = 0;
@@ -259,7 +265,8 @@ SOResult PropertiesPanelHandler::HandleEvent(std::uint8_t* handled, HELEMENT, Ht
             ui::Element panel = target.FindParent(".props-panel", 5);
             std::optional<std::wstring> panelName = panel ? panel.GetAttribute("name") : std::nullopt;
             std::optional<std::wstring> subGroup = target.GetAttribute("panel");
-            if (panelName && panel.GetAttribute("display-name") && subGroup && target.GetAttribute("display-name"))
+            if (panelName && panel.GetAttribute("display-name") && subGroup &&
+                target.GetAttribute("display-name"))
                 sharedData_->selectedSubGroups[*panelName] = *subGroup;
             CloseEditPopup();
         } else if (target.Test(".properties-panel-body")) {
@@ -280,7 +287,8 @@ SOResult PropertiesPanelHandler::HandleEvent(std::uint8_t* handled, HELEMENT, Ht
 SOResult PropertiesPanelHandler::HandleMouse(HELEMENT, HtmlMouseParams* params) {
     if (params == nullptr)
         return so::kInvalidArgument;
-    if (params->cmd == kMouseUp && params->target != nullptr && ui::Element(params->target).Test(kCloseOnMouseUp))
+    if (params->cmd == kMouseUp && params->target != nullptr &&
+        ui::Element(params->target).Test(kCloseOnMouseUp))
         CloseEditPopup();
     return so::kOk;
 }

@@ -20,7 +20,8 @@ void AddCommonRules(ui::TemplatesPreprocessor& preprocessor, const std::wstring&
                          ui::EscapeHtml(MakePropertyUid(&name, key), ui::kEscapeHtmlText));
     preprocessor.AddRule(L"PROPERTY_ID", ui::RuleAction::Replace,
                          ui::EscapeHtml(ui::MakeSafeValue(name, true), ui::kEscapeHtmlText));
-    preprocessor.AddRule(L"PROPERTY_NAME", ui::RuleAction::Replace, ui::EscapeHtml(name, ui::kEscapeHtmlText));
+    preprocessor.AddRule(L"PROPERTY_NAME", ui::RuleAction::Replace,
+                         ui::EscapeHtml(name, ui::kEscapeHtmlText));
     preprocessor.AddRule(L"PROPERTY_DISP_NAME", ui::RuleAction::Replace,
                          ui::EscapeHtml(GetDisplayName(&name), ui::kEscapeHtmlText));
 }
@@ -30,7 +31,8 @@ std::wstring BuildErrorHtml(const std::wstring& name, std::uint64_t key, const s
     ui::TemplatesPreprocessor fill(L"document-panel-properties/property-error.template.htm");
     AddCommonRules(fill, name, key);
     fill.AddRule(L"ERROR_TITLE", ui::RuleAction::Replace, ui::EscapeHtml(title, ui::kEscapeHtmlText));
-    fill.AddRule(L"ERROR_DESCRIPTION", ui::RuleAction::Replace, ui::EscapeHtml(description, ui::kEscapeHtmlText));
+    fill.AddRule(L"ERROR_DESCRIPTION", ui::RuleAction::Replace,
+                 ui::EscapeHtml(description, ui::kEscapeHtmlText));
     fill.AddRule(L"DESCRIPTION_VISIBILITY", ui::RuleAction::Replace,
                  description.empty() ? L"collapse" : L"visible");
     return fill.Do();
@@ -52,6 +54,8 @@ void AttachHandler(const ui::Element& element, ServiceObject* handler) {
     ui::CheckEngineResult(ui::Engine().AttachEventHandler(element.Handle(), handler), "AttachEventHandler");
 }
 
-ui::Element EventElement(HELEMENT handle) { return handle != nullptr ? ui::Element(handle) : ui::Element(); }
+ui::Element EventElement(HELEMENT handle) {
+    return handle != nullptr ? ui::Element(handle) : ui::Element();
+}
 
 } // namespace panel::editor

@@ -13,8 +13,8 @@
 //   static constexpr const char* kEditInputSelector        the popup's input, closed by Enter
 #pragma once
 
-#include "host/BLProperties.h"
 #include "host/BLDocument.h"
+#include "host/BLProperties.h"
 #include "host/UIDocuments.h"
 #include "service-common/HostCall.h"
 #include "service-common/ServiceObjectException.h"
@@ -112,8 +112,8 @@ public:
                 }
             });
         };
-        if (auto subscription =
-                EventConnection::Subscribe<host::BLProperty, host::BLProperty::OnChange>(property.Get(), onChange))
+        if (auto subscription = EventConnection::Subscribe<host::BLProperty, host::BLProperty::OnChange>(
+                property.Get(), onChange))
             subscriptions.push_back(std::move(subscription));
     }
 
@@ -124,7 +124,7 @@ public:
     }
 
     void RefreshAfterChange() {
-        if constexpr (requires(Kind& kind) { kind.OnPropChange(); })
+        if constexpr (requires(Kind & kind) { kind.OnPropChange(); })
             Derived().OnPropChange();
     }
 
@@ -138,7 +138,7 @@ public:
         switch (event->cmd) {
         case kButtonClick:
             if (target && target.Test(".prop-edit-btn, .editable-prop")) {
-                if constexpr (requires(Kind& kind) { kind.ShowEditPopup(); })
+                if constexpr (requires(Kind & kind) { kind.ShowEditPopup(); })
                     Derived().ShowEditPopup();
                 *handled = 1;
             } else if (target && target.Test(".edit-box > .edit-view")) {
@@ -150,7 +150,9 @@ public:
             break;
         case kPopupDismissing:
             if (target && target.Test(".edit-popup")) {
-                if constexpr (requires(Kind& kind, const ui::Element& popup) { kind.OnPopupDismissing(popup); })
+                if constexpr (requires(Kind & kind, const ui::Element& popup) {
+                                  kind.OnPopupDismissing(popup);
+                              })
                     Derived().OnPopupDismissing(target);
                 *handled = 1;
             }
@@ -158,9 +160,11 @@ public:
         case kPopupDismissed:
             if (target && (target.Test(".edit-popup") || target.FindFirst(":root > .edit-popup"))) {
                 if (!closingPopup) {
-                    if constexpr (requires(Kind& kind, const ui::Element& popup) { kind.OnPropEditFinished(popup); })
-                        Derived().OnPropEditFinished(target.Test(".edit-popup") ? target
-                                                                                : target.FindFirst(":root > .edit-popup"));
+                    if constexpr (requires(Kind & kind, const ui::Element& popup) {
+                                      kind.OnPropEditFinished(popup);
+                                  })
+                        Derived().OnPropEditFinished(
+                            target.Test(".edit-popup") ? target : target.FindFirst(":root > .edit-popup"));
                 }
                 *handled = 1;
             }
@@ -172,7 +176,7 @@ public:
         default:
             break;
         }
-        if constexpr (requires(Kind& kind, std::uint8_t* flag, HtmlBehaviorEventParams& params) {
+        if constexpr (requires(Kind & kind, std::uint8_t * flag, HtmlBehaviorEventParams & params) {
                           kind.OnEvent(flag, params);
                       })
             Derived().OnEvent(handled, *event);
@@ -196,14 +200,15 @@ public:
 
     // Hides the open edit popup of this editor, if any.
     void HideEditPopup() {
-        if (ui::Element popup = this->AttachedElement().FindFirst(":root .edit-popup"); popup && popup.IsPopupShown())
+        if (ui::Element popup = this->AttachedElement().FindFirst(":root .edit-popup");
+            popup && popup.IsPopupShown())
             popup.HidePopup();
     }
 
     // The document of the panel's window; raises "Not initialized" when a link is missing.
     so::Ref GetDocument() {
-        const std::string function = "PropertyHandler_Base<struct " + ui::HandlerClassName(typeid(Kind)) +
-                                     ">::GetDocument";
+        const std::string function =
+            "PropertyHandler_Base<struct " + ui::HandlerClassName(typeid(Kind)) + ">::GetDocument";
         auto missing = [&function] {
             return so::ServiceObjectException(so::kNotInitialized, "Not initialized", function,
                                               "App/src/ui-document-panel-properties/PropertiesHandlers", 0);
@@ -217,7 +222,8 @@ public:
         if (!code || *code != so::kOk || !uiView)
             throw missing();
         ServiceObject* blView = nullptr;
-        code = so::Call<host::UIDocumentView::QueryServiceObject>(uiView.Get(), host::BLDocumentView::kId, &blView);
+        code = so::Call<host::UIDocumentView::QueryServiceObject>(uiView.Get(), host::BLDocumentView::kId,
+                                                                  &blView);
         so::Ref businessView = so::Ref::Adopt(blView);
         if (!code || *code != so::kOk || !businessView)
             throw missing();

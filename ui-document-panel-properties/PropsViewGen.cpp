@@ -40,13 +40,21 @@ std::wstring FillContainer(const wchar_t* templateName, std::initializer_list<Pl
 }
 
 // Texts from documents go into attributes and text: escaped so that they stay text.
-std::wstring Text(const std::wstring& text) { return ui::EscapeHtml(text, ui::kEscapeHtmlText); }
+std::wstring Text(const std::wstring& text) {
+    return ui::EscapeHtml(text, ui::kEscapeHtmlText);
+}
 
-std::wstring Decimal(std::uint64_t number) { return std::to_wstring(number); }
+std::wstring Decimal(std::uint64_t number) {
+    return std::to_wstring(number);
+}
 
-std::wstring SelectedAttribute(bool selected) { return selected ? L"selected=\"\"" : L""; }
+std::wstring SelectedAttribute(bool selected) {
+    return selected ? L"selected=\"\"" : L"";
+}
 
-std::wstring Hex16(std::uint64_t key) { return (boost::wformat(L"%016x") % key).str(); }
+std::wstring Hex16(std::uint64_t key) {
+    return (boost::wformat(L"%016x") % key).str();
+}
 
 // The first sub-group (in index order) named as the remembered choice for `ownerName`, else 0.
 std::uint32_t SelectedSubGroupIndex(const PropsViewGenSharedData& shared, const std::wstring& ownerName,
@@ -161,7 +169,8 @@ std::shared_ptr<PropsHtm> PropsViewGen::GeneratePropsHtm(ServiceObject* context,
             GenerateGroupHtml(group.Get(), objectName, nullptr, &htm->looseGroupsHtml, nullptr, false);
         }
     }
-    if (!htm->looseGroupsHtml.empty() && htm->tabsHtml.empty() && htm->panelsHtml.empty() && htm->groupIds.empty()) {
+    if (!htm->looseGroupsHtml.empty() && htm->tabsHtml.empty() && htm->panelsHtml.empty() &&
+        htm->groupIds.empty()) {
         const std::wstring id = L"general";
         const std::wstring name = L"General";
         const std::wstring displayName = ui::Translate(L"PD Prop Panel Title", name);
@@ -180,8 +189,9 @@ std::shared_ptr<PropsHtm> PropsViewGen::GeneratePropsHtm(ServiceObject* context,
                                             {L"PROPS_GROUP_NAME", Text(name)},
                                             {L"PROPS_GROUP_DISP_NAME", Text(displayName)}});
         const std::size_t end = panel.rfind(L"</div>");
-        panel.insert(end == std::wstring::npos ? panel.size() : end,
-                     GeneratePanelContent(objectName, id, name, displayName, L"", htm->looseGroupsHtml, L"", 1));
+        panel.insert(
+            end == std::wstring::npos ? panel.size() : end,
+            GeneratePanelContent(objectName, id, name, displayName, L"", htm->looseGroupsHtml, L"", 1));
         htm->panelsHtml += panel;
         htm->looseGroupsHtml.clear();
         // No root group stands behind this panel, so no handler could carry out its default-settings
@@ -207,7 +217,8 @@ std::wstring PropsViewGen::GenerateGroupTab(ServiceObject* group, bool selected)
                           {L"PROPS_GROUP_ATTRIBUTES", SelectedAttribute(selected)}});
 }
 
-std::wstring PropsViewGen::GenerateRootGroupPanel(ServiceObject* group, bool stubOnly, std::wstring objectName) {
+std::wstring PropsViewGen::GenerateRootGroupPanel(ServiceObject* group, bool stubOnly,
+                                                  std::wstring objectName) {
     if (objectName.empty())
         objectName = GetObjectName();
     const std::wstring name = GetGroupName(group, false);
@@ -247,28 +258,33 @@ std::wstring PropsViewGen::GenerateRootGroupHtml(const std::wstring& objectName,
     std::wstring specialItems;
     std::uint32_t withContent = 0;
     if (count == 0) {
-        subContent = (boost::wformat(L"<!-- no groups - no content -- such as  ==  no money - no honey -->\n<p>%s</p>") %
+        subContent = (boost::wformat(
+                          L"<!-- no groups - no content -- such as  ==  no money - no honey -->\n<p>%s</p>") %
                       Text(ui::Translate(L"There are no items to show")))
                          .str();
     } else {
         const std::uint32_t selected = SelectedSubGroupIndex(*sharedData, name, group, count);
         for (std::uint32_t index = 0; index < count; ++index) {
             so::Ref subGroup = GetSubGroup(group, index);
-            if (subGroup &&
-                GenerateGroupHtml(subGroup.Get(), objectName, &subTabs, &subContent, &specialItems, index == selected))
+            if (subGroup && GenerateGroupHtml(subGroup.Get(), objectName, &subTabs, &subContent,
+                                              &specialItems, index == selected))
                 ++withContent;
         }
     }
-    return GeneratePanelContent(objectName, id, name, displayName, subTabs, subContent, specialItems, withContent);
+    return GeneratePanelContent(objectName, id, name, displayName, subTabs, subContent, specialItems,
+                                withContent);
 }
 
 std::wstring PropsViewGen::GeneratePanelContent(const std::wstring& objectName, const std::wstring& id,
                                                 const std::wstring& name, const std::wstring& displayName,
                                                 const std::wstring& subTabs, const std::wstring& subContent,
-                                                const std::wstring& specialItems, std::uint32_t subGroupsWithContent) {
+                                                const std::wstring& specialItems,
+                                                std::uint32_t subGroupsWithContent) {
     ui::TemplatesPreprocessor fill(L"document-panel-properties/properties-panel-content.template.htm");
-    ui::AddLocalizedTextRules(fill, L"RESET_DEFAULT_TOKEN", L"RESET_DEFAULT_TEXT", L"dialog button", L"RESET DEFAULT");
-    ui::AddLocalizedTextRules(fill, L"SET_AS_DEFAULT_TOKEN", L"SET_AS_DEFAULT_TEXT", L"dialog button", L"MAKE DEFAULT");
+    ui::AddLocalizedTextRules(fill, L"RESET_DEFAULT_TOKEN", L"RESET_DEFAULT_TEXT", L"dialog button",
+                              L"RESET DEFAULT");
+    ui::AddLocalizedTextRules(fill, L"SET_AS_DEFAULT_TOKEN", L"SET_AS_DEFAULT_TEXT", L"dialog button",
+                              L"MAKE DEFAULT");
     return FillContainer(L"properties-panel-content.template.htm",
                          {{L"PROPS_OBJECT_NAME", Text(objectName)},
                           {L"PROPS_GROUP_ID", Text(id)},
@@ -281,8 +297,9 @@ std::wstring PropsViewGen::GeneratePanelContent(const std::wstring& objectName, 
                          &fill);
 }
 
-bool PropsViewGen::GenerateGroupHtml(ServiceObject* group, const std::wstring& objectName, std::wstring* tabsOut,
-                                     std::wstring* contentOut, std::wstring* specialOut, bool selected) {
+bool PropsViewGen::GenerateGroupHtml(ServiceObject* group, const std::wstring& objectName,
+                                     std::wstring* tabsOut, std::wstring* contentOut,
+                                     std::wstring* specialOut, bool selected) {
     std::wstring name = GetGroupName(group, false);
     if (name.empty())
         name = kUndefinedGroupName;
@@ -324,8 +341,8 @@ bool PropsViewGen::GenerateGroupHtml(ServiceObject* group, const std::wstring& o
     return items->subGroupCount != 0 || items->itemCount != 0;
 }
 
-std::shared_ptr<GenGroupItemsResult> PropsViewGen::GenGroupItems(ServiceObject* group, const std::wstring& objectName,
-                                                                 const std::wstring&) {
+std::shared_ptr<GenGroupItemsResult>
+PropsViewGen::GenGroupItems(ServiceObject* group, const std::wstring& objectName, const std::wstring&) {
     auto result = std::make_shared<GenGroupItemsResult>();
     result->subGroupCount = GetSubGroupCount(group);
     result->propertyCount = GetGroupPropertyCount(group);

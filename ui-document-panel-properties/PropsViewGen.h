@@ -92,7 +92,8 @@ public:
                                       const std::wstring& specialItems, std::uint32_t subGroupsWithContent);
 
     // Runs the queued tasks front to back until none is left (tasks queued meanwhile included).
-    void RunPendingTasks(const so::Ref& context, const std::shared_ptr<PropsHtm>& htm, const ui::Element& root);
+    void RunPendingTasks(const so::Ref& context, const std::shared_ptr<PropsHtm>& htm,
+                         const ui::Element& root);
     void ClearPendingTasks() { pendingTasks.clear(); }
     void QueuePendingTask(PendingViewTask task) { pendingTasks.push_back(std::move(task)); }
     std::size_t PendingTaskCount() const { return pendingTasks.size(); }

@@ -25,7 +25,8 @@ std::wstring PropertyHandler_Label::LabelText(ServiceObject* property) {
 std::wstring PropertyHandler_Label::BuildHtmlCode(ServiceObject* property) {
     std::optional<std::wstring> name = GetPropertyName(property);
     const std::wstring text = LabelText(property);
-    ui::TemplatesPreprocessor fill = BeginFill(L"property-label.template.htm", property, name ? &*name : nullptr);
+    ui::TemplatesPreprocessor fill =
+        BeginFill(L"property-label.template.htm", property, name ? &*name : nullptr);
     // As the other multi-line texts, the label's text reaches the view as it is.
     fill.AddRule(L"PROPERTY_VALUE", ui::RuleAction::Replace, text);
     return fill.Do();

@@ -68,7 +68,8 @@ TEST_F(PanelConcurrency, NothingSelectedFromAnotherThreadShowsTheHint) {
     ASSERT_TRUE(Run("select \"Square 1\"")) << errors_.str();
     WhilePumping([this] {
         for (int i = 0; i < 20; ++i)
-            session_->Workspace().Select(i % 2 == 1 ? std::vector<std::wstring>{} : std::vector<std::wstring>{L"Line 1"});
+            session_->Workspace().Select(i % 2 == 1 ? std::vector<std::wstring>{}
+                                                    : std::vector<std::wstring>{L"Line 1"});
     });
     EXPECT_TRUE(Run("expect count .props-tab 0; expect state #no-items-msg expanded")) << errors_.str();
 }

@@ -21,7 +21,8 @@
 
 namespace {
 
-const std::filesystem::path kGoldenFolder = std::filesystem::path(PP_SOURCE_DIR) / "tests/ui-document-panel-properties/golden";
+const std::filesystem::path kGoldenFolder =
+    std::filesystem::path(PP_SOURCE_DIR) / "tests/ui-document-panel-properties/golden";
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -32,7 +33,8 @@ std::string ReadFile(const std::filesystem::path& path) {
 std::string MaskIdentities(const std::string& html) {
     static const std::regex kIdentity("-[0-9a-f]{16}\"");
     static const std::regex kErrorGroup("error-group-0x[0-9a-f]+");
-    return std::regex_replace(std::regex_replace(html, kIdentity, "-IDENTITY\""), kErrorGroup, "error-group-0xIDENTITY");
+    return std::regex_replace(std::regex_replace(html, kIdentity, "-IDENTITY\""), kErrorGroup,
+                              "error-group-0xIDENTITY");
 }
 
 std::vector<std::string> Cases() {
@@ -60,7 +62,9 @@ TEST_P(PanelGolden, GeneratedHtmlMatches) {
         headless::HostSession session(options, diagnostics);
         ASSERT_TRUE(session.HasPanelHandler()) << session.PanelFailure();
         headless::ScenarioRunner runner(session, out, errors, false);
-        ASSERT_TRUE(runner.Run(headless::ScenarioParser::ParseText(ReadFile(input), input.filename().string()), kGoldenFolder)) << errors.str();
+        ASSERT_TRUE(runner.Run(
+            headless::ScenarioParser::ParseText(ReadFile(input), input.filename().string()), kGoldenFolder))
+            << errors.str();
     }
     const std::string actual = MaskIdentities(out.str());
     const char* rebaseline = std::getenv("PP_REBASELINE");

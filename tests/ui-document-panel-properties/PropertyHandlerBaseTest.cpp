@@ -93,8 +93,9 @@ public:
     std::wstring BuildHtmlCode(ServiceObject* property) {
         std::wstring name = GetPropertyName(property).value_or(L"");
         BeginUid(name);
-        return L"<div class=\"pg-item\" puid=\"" + PropertyUid() + L"\"><div class=\"prop-view prop-view-test " +
-               (readOnly ? L"" : L"editable-prop") + L"\">" + Read(property) +
+        return L"<div class=\"pg-item\" puid=\"" + PropertyUid() +
+               L"\"><div class=\"prop-view prop-view-test " + (readOnly ? L"" : L"editable-prop") + L"\">" +
+               Read(property) +
                L"</div><popup class=\"edit-popup edit-popup-test\"><div class=\"edit-box\">"
                L"<input class=\"edit-input-test\" type=\"text\"></div></popup></div>";
     }
@@ -122,7 +123,9 @@ public:
     }
     void WriteCommitting(const std::wstring& text) {
         so::Ref property = propertyRef.Lock();
-        Committing([&] { so::Call<host::BLProperty::SetValue>(property.Get(), host::kValueKindOf<std::wstring>, &text); });
+        Committing([&] {
+            so::Call<host::BLProperty::SetValue>(property.Get(), host::kValueKindOf<std::wstring>, &text);
+        });
     }
 
     int commits = 0;
@@ -208,7 +211,8 @@ TEST_F(PropertyHandlerBase, ClickOnTheViewOpensThePopupWithTheValue) {
     EXPECT_TRUE(Element(".edit-popup-test").IsPopupShown());
     EXPECT_EQ(Element(".edit-input-test").GetValue().AsString(), L"red");
     EXPECT_TRUE(Element(".edit-input-test").HasState(kStateFocus));
-    EXPECT_NE(Element(".edit-input-test").GetAttribute("style").value_or(L"").find(L"min-width: "), std::wstring::npos);
+    EXPECT_NE(Element(".edit-input-test").GetAttribute("style").value_or(L"").find(L"min-width: "),
+              std::wstring::npos);
     EXPECT_EQ(Events(), std::vector<std::uint32_t>{PROP_EDIT_POPUP_SHOWN});
 }
 
@@ -222,7 +226,8 @@ TEST_F(PropertyHandlerBase, SecondClickClosesThePopupAndTheDismissalCommits) {
     EXPECT_EQ(Property().value, L"redblue"); // typed after the value put into the input
     EXPECT_EQ(Editor().commits, 1);
     EXPECT_EQ(Element(".prop-view-test").Text(), L"redblue"); // refreshed by the change notification
-    EXPECT_EQ(Events(), (std::vector<std::uint32_t>{PROP_EDIT_POPUP_SHOWN, PROP_EDIT_FINISHED, PROP_VIEW_REFRESHED}));
+    EXPECT_EQ(Events(),
+              (std::vector<std::uint32_t>{PROP_EDIT_POPUP_SHOWN, PROP_EDIT_FINISHED, PROP_VIEW_REFRESHED}));
 }
 
 TEST_F(PropertyHandlerBase, EnterInTheInputClosesThePopupAndCommits) {

@@ -41,12 +41,12 @@ TEST_P(IsSpecialPropertyCases, OnlyFlagsNamedLockedOrVisibleInAnyCase) {
     EXPECT_EQ(IsSpecialProperty(GetParam().type, GetParam().name), GetParam().special);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, IsSpecialPropertyCases,
-    testing::Values(SpecialCase{2, L"locked", true}, SpecialCase{2, L"Visible", true},
-                    SpecialCase{2, L"LOCKED", true}, SpecialCase{12, L"locked", false},
-                    SpecialCase{2, L"locked ", false}, SpecialCase{2, L"Lock", false},
-                    SpecialCase{2, L"", false}, SpecialCase{2, std::wstring(20000, L'x'), false}));
+INSTANTIATE_TEST_SUITE_P(Names, IsSpecialPropertyCases,
+                         testing::Values(SpecialCase{2, L"locked", true}, SpecialCase{2, L"Visible", true},
+                                         SpecialCase{2, L"LOCKED", true}, SpecialCase{12, L"locked", false},
+                                         SpecialCase{2, L"locked ", false}, SpecialCase{2, L"Lock", false},
+                                         SpecialCase{2, L"", false},
+                                         SpecialCase{2, std::wstring(20000, L'x'), false}));
 
 TEST(RunPendingTasks, RunsTasksQueuedByRunningTasksInTheSameCall) {
     PropsViewGen generator(so::WeakRef(), nullptr);
@@ -56,7 +56,8 @@ TEST(RunPendingTasks, RunsTasksQueuedByRunningTasksInTheSameCall) {
         generator.QueuePendingTask(
             [&](const so::Ref&, const std::shared_ptr<PropsHtm>&, ViewQuery&) { order += L"c"; });
     });
-    generator.QueuePendingTask([&](const so::Ref&, const std::shared_ptr<PropsHtm>&, ViewQuery&) { order += L"b"; });
+    generator.QueuePendingTask(
+        [&](const so::Ref&, const std::shared_ptr<PropsHtm>&, ViewQuery&) { order += L"b"; });
     generator.RunPendingTasks(so::Ref(), nullptr, ui::Element());
     EXPECT_EQ(order, L"abc");
     EXPECT_EQ(generator.PendingTaskCount(), 0u);
@@ -65,7 +66,8 @@ TEST(RunPendingTasks, RunsTasksQueuedByRunningTasksInTheSameCall) {
 TEST(ClearPendingTasks, DropsTasksWithoutRunningThem) {
     PropsViewGen generator(so::WeakRef(), nullptr);
     bool ran = false;
-    generator.QueuePendingTask([&](const so::Ref&, const std::shared_ptr<PropsHtm>&, ViewQuery&) { ran = true; });
+    generator.QueuePendingTask(
+        [&](const so::Ref&, const std::shared_ptr<PropsHtm>&, ViewQuery&) { ran = true; });
     generator.ClearPendingTasks();
     generator.RunPendingTasks(so::Ref(), nullptr, ui::Element());
     EXPECT_FALSE(ran);
