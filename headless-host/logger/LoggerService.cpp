@@ -1,6 +1,7 @@
 #include "headless-host/logger/LoggerService.h"
 
 #include "headless-host/logger/LogCapture.h"
+#include "service-common/ServiceObjectPtr.h"
 #include "service-common/TextConversion.h"
 #include "service-common/TwoCallText.h"
 
@@ -17,10 +18,11 @@ const char* LevelName(std::uint32_t level) {
     return level < std::size(kNames) ? kNames[level] : "error";
 }
 
-// The host's logger lives as long as the library; modules keep their own references.
+// The host's logger lives as long as the library: the library's own reference goes when it is
+// unloaded, after the modules that took references of their own have been unloaded and let go.
 ServiceObject* TheLogger() {
-    static ServiceObject* logger = so::ServiceObjectCppTheConcrete<LoggerService>::Create();
-    return logger;
+    static const so::Ref logger = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<LoggerService>::Create());
+    return logger.Get();
 }
 
 } // namespace
