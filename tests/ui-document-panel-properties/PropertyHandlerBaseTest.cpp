@@ -285,5 +285,18 @@ TEST_F(PropertyHandlerBase, DetachingDropsTheChangeSubscription) {
     EXPECT_FALSE(Property().subscribed);
 }
 
+TEST_F(PropertyHandlerBase, MissingEventRecordsAreRefusedNotFollowed) {
+    Show();
+    std::uint8_t handled = 0;
+    EXPECT_EQ(testing_host::RawCall<host::UIHandler::HandleEvent>(editor_.Get(), nullptr, Find(".pg-item"),
+                                                                  nullptr),
+              so::kInvalidArgument);
+    EXPECT_EQ(testing_host::RawCall<host::UIHandler::HandleEvent>(editor_.Get(), &handled, Find(".pg-item"),
+                                                                  nullptr),
+              so::kInvalidArgument);
+    EXPECT_EQ(testing_host::RawCall<host::UIHandler::HandleKey>(editor_.Get(), Find(".pg-item"), nullptr),
+              so::kInvalidArgument);
+}
+
 } // namespace
 } // namespace panel

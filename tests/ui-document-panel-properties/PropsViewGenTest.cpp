@@ -1,6 +1,10 @@
 // The generator's naming rules, which the page's lookups and the remembered choices rely on.
 #include "ui-document-panel-properties/PropsViewGen.h"
 
+#include "host/UIHandler.h"
+#include "tests/support/TestHost.h"
+#include "ui-document-panel-properties/PanelParts.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -77,6 +81,19 @@ TEST(PropsViewGen, WithoutContextTheObjectIsCalledObject) {
     PropsViewGen generator(so::WeakRef(), nullptr);
     EXPECT_EQ(generator.GetObjectName(), L"Object");
     ASSERT_NE(generator.SharedData(), nullptr);
+}
+
+class PanelHandler : public testing_host::HostTest {};
+
+TEST_F(PanelHandler, MissingEventRecordsAreRefusedNotFollowed) {
+    so::Ref handler = CreatePropertiesPanelHandler();
+    std::uint8_t handled = 0;
+    EXPECT_EQ(testing_host::RawCall<host::UIHandler::HandleEvent>(handler.Get(), &handled, nullptr, nullptr),
+              so::kInvalidArgument);
+    EXPECT_EQ(testing_host::RawCall<host::UIHandler::HandleMouse>(handler.Get(), nullptr, nullptr),
+              so::kInvalidArgument);
+    // Detaching a handler that was never attached drops nothing and fails nothing.
+    EXPECT_EQ(testing_host::RawCall<host::UIHandler::Detached>(handler.Get(), nullptr), so::kOk);
 }
 
 } // namespace
