@@ -397,7 +397,8 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
         if (!element)
             throw CommandError("no element matches " + Quoted(command.arguments[0]));
         const std::wstring value = so::WideFromUtf8(command.arguments[2]);
-        if (HtmlEngineAPI()->SetAttributeByName(element.Get(), command.arguments[1].c_str(), value.c_str()) != kHtmlOk)
+        if (HtmlEngineAPI()->SetAttributeByName(element.Get(), command.arguments[1].c_str(), value.c_str()) !=
+            kHtmlOk)
             throw CommandError("the page refused the attribute " + Quoted(command.arguments[1]));
         return false;
     }
@@ -484,6 +485,7 @@ void ScenarioRunner::ChangeHost(const ScenarioCommand& command, const std::files
     } else if (name == "locale") {
         std::wstring language = so::WideFromUtf8(arguments[0]);
         so::Call<host::LocaleManager::SetLanguage>(session_.LocaleManager(), language.c_str());
+        session_.Window().NotifyLocaleChanged();
     } else {
         throw CommandError("the command is not available");
     }

@@ -174,7 +174,8 @@ void PrepareBeforePanel(Options& options) {
             names.push_back(so::WideFromUtf8(rest.substr(0, comma)));
         names.push_back(so::WideFromUtf8(rest));
     }
-    options.session.beforePanel = [document = *options.document, names](headless::DocumentWorkspace& workspace) {
+    options.session.beforePanel = [document = *options.document,
+                                   names](headless::DocumentWorkspace& workspace) {
         OpenDocument(workspace, document);
         workspace.Select(names);
     };

@@ -68,4 +68,8 @@ void EngineWindow::SetVisibleScreenArea(RECT area) {
     OnUIThread(*impl_).SetVisibleScreenArea(area);
 }
 
+void EngineWindow::NotifyLocaleChanged() {
+    OnUIThread(*impl_).NotifyLocaleChanged();
+}
+
 } // namespace html

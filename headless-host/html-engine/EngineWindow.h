@@ -93,6 +93,8 @@ public:
     void Resize(std::int32_t width, std::int32_t height);
     void MoveTo(POINT screenOrigin);
     void SetVisibleScreenArea(RECT area);
+    // What the host does when the user switches the UI language: every attached handler is told.
+    void NotifyLocaleChanged();
 
     Window& Impl() const { return *impl_; }
 

@@ -784,6 +784,20 @@ HtmlResult Window::DetachHandler(Element& element, ServiceObject* handler) {
     return kHtmlOk;
 }
 
+void Window::NotifyLocaleChanged() {
+    // Collected first: a handler may rebuild the page (and so attach and detach others) when told.
+    std::vector<so::Ref> handlers;
+    for (const auto& [element, runtime] : runtime_)
+        handlers.insert(handlers.end(), runtime->handlers.begin(), runtime->handlers.end());
+    for (const so::Ref& handler : handlers) {
+        try {
+            so::Call<host::UIHandler::OnLocaleChanged>(handler.Get());
+        } catch (const std::exception& e) {
+            ReportError(std::string("A UI handler failed to take the new language: ") + e.what());
+        }
+    }
+}
+
 std::vector<so::Ref> Window::HandlersOf(const Element& element) const {
     const ElementRuntime* runtime = FindRuntime(element);
     return runtime != nullptr ? runtime->handlers : std::vector<so::Ref>();

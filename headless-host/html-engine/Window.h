@@ -125,6 +125,8 @@ public:
     HtmlResult AttachHandler(Element& element, ServiceObject* handler);
     HtmlResult DetachHandler(Element& element, ServiceObject* handler);
     std::vector<so::Ref> HandlersOf(const Element& element) const;
+    // Tells every attached handler that the UI language changed (its OnLocaleChanged).
+    void NotifyLocaleChanged();
     bool IsAttached(const Element& element, ServiceObject* handler) const;
 
     // ---- Behaviours, values and methods -----------------------------------------------------------
