@@ -9,6 +9,7 @@
 #include "service-common/ServiceObjectCpp.h"
 #include "service-common/TextConversion.h"
 #include "tests/support/TestHost.h"
+#include "ui-document-panel-properties/PropertiesGroupHandlers.h"
 #include "ui-document-panel-properties/PropertyHandler_Base.h"
 
 #include <gtest/gtest.h>
@@ -283,6 +284,23 @@ TEST_F(PropertyHandlerBase, DetachingDropsTheChangeSubscription) {
     window_.LoadHtml("<html><body></body></html>");
     queue_.PumpUntilIdle();
     EXPECT_FALSE(Property().subscribed);
+}
+
+TEST_F(PropertyHandlerBase, AnOpenPopupDisablesTheRootGroupsButtonsUntilItsCommit) {
+    editor_ = PropertyHandler_TestText::Create(property_.Get());
+    const std::wstring html = Editor().BuildHtmlCode(property_.Get());
+    window_.LoadHtml("<html><body><div class=\"props-panel\">" + so::Utf8FromWide(html) +
+                     "<div id=\"user-opts-buttons-container\"></div></div></body></html>");
+    so::Ref rootGroup = PropertiesRootGroupHandler::Create(so::WeakRef(), nullptr, so::Ref());
+    ASSERT_EQ(ui::Engine().AttachEventHandler(Find(".props-panel"), rootGroup.Get()), kHtmlOk);
+    ASSERT_EQ(ui::Engine().AttachEventHandler(Find(".pg-item"), editor_.Get()), kHtmlOk);
+
+    driver_.Click(Find(".prop-view-test"));
+    EXPECT_TRUE(Element("#user-opts-buttons-container").HasState(kStateDisabled));
+    driver_.PressKey(13);
+    queue_.PumpUntilIdle();
+    EXPECT_FALSE(Element("#user-opts-buttons-container").HasState(kStateDisabled));
+    EXPECT_EQ(Editor().commits, 1);
 }
 
 TEST_F(PropertyHandlerBase, MissingEventRecordsAreRefusedNotFollowed) {
