@@ -4,7 +4,9 @@
 // about edits. A kind is one class `PropertyHandler_X : PropertyHandler_Base<PropertyHandler_X>`;
 // the base calls its hooks directly (no virtual dispatch), and a hook the kind does not define is
 // simply not called:
-//   std::wstring BuildHtmlCode(ServiceObject* property)   required: the kind's filled template
+//   std::wstring BuildHtmlCode(ServiceObject* property)   required: the kind's filled template,
+//                                                          started with BeginFill (which gives the
+//                                                          uid its element is found by)
 //   void OnPropChange()                                    after a change notification [ui-thread]
 //   void ShowEditPopup()                                   click on an editable view
 //   void OnPopupDismissing(const ui::Element& popup)
