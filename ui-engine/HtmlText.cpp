@@ -43,9 +43,11 @@ so::Ref LocaleManager() {
 // The two-call pattern of the service's text results: the length first, then the text. A missing
 // service, an absent method or "nothing provided" leave the source text. The host may switch the
 // language between the two calls; a text that grew meanwhile no longer fits and is asked for again.
+// The bound is generous: a host that switches languages back and forth while the panel rebuilds can
+// make a few rounds in a row miss, and a translation must not fail for that.
 template <class M, class... Args>
 std::wstring TranslatedText(std::wstring_view source, const Args&... args) {
-    constexpr int kAttempts = 3;
+    constexpr int kAttempts = 32;
     so::Ref manager = LocaleManager();
     if (!manager)
         return std::wstring(source);
