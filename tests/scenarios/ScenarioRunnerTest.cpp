@@ -10,6 +10,7 @@
 #include "host/UIHandler.h"
 #include "service-common/HostCall.h"
 #include "service-common/ServiceQuery.h"
+#include "tests/support/PanelHostOptions.h"
 #include "tests/support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -26,9 +27,7 @@ class RunningHost : public testing::Test {
 protected:
     // One host for the suite: a process loads the module once, as the editor does.
     static void SetUpTestSuite() {
-        HostSessionOptions options;
-        options.module = testing_host::BinaryFolder() / "libdocument-panel-properties.so";
-        options.uiResources = std::filesystem::path(PP_SOURCE_DIR) / "headless-host/ui-resources";
+        HostSessionOptions options = testing_host::PanelHostOptions();
         session_ = std::make_unique<HostSession>(options, diagnostics_);
         // The loop calls idle callbacks whenever it runs, also when nothing was posted.
         service_ = so::QueryServiceObject(host::UIService::kServiceName);

@@ -4,6 +4,7 @@
 #include "headless-host/app/HostSession.h"
 #include "headless-host/app/ScenarioParser.h"
 #include "headless-host/app/ScenarioRunner.h"
+#include "tests/support/PanelHostOptions.h"
 #include "tests/support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +19,7 @@ namespace {
 class PanelConcurrency : public testing::Test {
 protected:
     void SetUp() override {
-        headless::HostSessionOptions options;
-        options.module = testing_host::BinaryFolder() / "libdocument-panel-properties.so";
-        options.uiResources = std::filesystem::path(PP_SOURCE_DIR) / "headless-host/ui-resources";
+        headless::HostSessionOptions options = testing_host::PanelHostOptions();
         options.logFile = "/dev/null";
         session_ = std::make_unique<headless::HostSession>(options, diagnostics_);
         ASSERT_TRUE(session_->HasPanelHandler()) << session_->PanelFailure();

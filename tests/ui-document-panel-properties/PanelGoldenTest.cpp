@@ -5,6 +5,7 @@
 #include "headless-host/app/HostSession.h"
 #include "headless-host/app/ScenarioParser.h"
 #include "headless-host/app/ScenarioRunner.h"
+#include "tests/support/PanelHostOptions.h"
 #include "tests/support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -56,9 +57,7 @@ TEST_P(PanelGolden, GeneratedHtmlMatches) {
     std::ostringstream out;
     std::ostringstream errors;
     {
-        headless::HostSessionOptions options;
-        options.module = testing_host::BinaryFolder() / "libdocument-panel-properties.so";
-        options.uiResources = std::filesystem::path(PP_SOURCE_DIR) / "headless-host/ui-resources";
+        headless::HostSessionOptions options = testing_host::PanelHostOptions();
         headless::HostSession session(options, diagnostics);
         ASSERT_TRUE(session.HasPanelHandler()) << session.PanelFailure();
         headless::ScenarioRunner runner(session, out, errors, false);
