@@ -11,21 +11,12 @@
 #include "service-common/ServiceObjectException.h"
 #include "service-common/ServiceObjectPtr.h"
 #include "ui-document-panel-properties/EventConnection.h"
+#include "ui-document-panel-properties/PropertiesAccess.h"
 #include "ui-engine/Element.h"
-#include "ui-engine/UIInvokeWrapper.h"
 
 #include <mutex>
 
 namespace panel {
-
-// A service object with one reference, or null, from a host getter `M(out)`.
-template <class M, class... Args>
-so::Ref GetObjectFrom(ServiceObject* owner, Args... args) {
-    ServiceObject* object = nullptr;
-    auto code = so::Call<M>(owner, args..., &object);
-    so::Ref owned = so::Ref::Adopt(object);
-    return code && *code == so::kOk ? owned : so::Ref();
-}
 
 // Subscribes `onEvent(T&, arguments)` through a weak reference to the handler: nothing happens once
 // the handler is gone.
@@ -224,15 +215,7 @@ public:
 
     // Any thread: always posted, with a weak reference to the handler.
     void OnDocumentViewLockedStateChanged(std::uint32_t state) {
-        T& handler = static_cast<T&>(*this);
-        so::WeakRef weak = so::WeakRef::To(handler.Self());
-        ui::PostToInvoker(handler.PostInvoker(), [weak, state] {
-            so::Ref self = weak.Lock();
-            if (!self)
-                return;
-            T& alive = T::From(self.Get());
-            if (!alive.IsAttached())
-                return;
+        static_cast<T&>(*this).PostWeak([state](T& alive) {
             const ui::Element& root = alive.AttachedElement();
             for (const ui::Element& element : root.FindAll("[disabled-when-document-locked-for-write]"))
                 SetDisabled(element, (state & kLockedForWrite) != 0);

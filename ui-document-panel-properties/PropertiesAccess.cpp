@@ -30,14 +30,6 @@ bool ReadFlag(ServiceObject* object, Args... args) {
     return Succeeded(so::Call<M>(object, args..., &flag)) && flag != 0;
 }
 
-template <class M>
-so::Ref ReadObject(ServiceObject* owner, std::uint32_t index) {
-    ServiceObject* object = nullptr;
-    if (!Succeeded(so::Call<M>(owner, index, &object)))
-        return {};
-    return so::Ref::Adopt(object);
-}
-
 } // namespace
 
 std::optional<std::wstring> GetPropertyName(ServiceObject* property) {
@@ -66,20 +58,20 @@ std::uint32_t GetGroupPropertyCount(ServiceObject* group) {
     return ReadU32<host::BLPropertiesGroup::GetPropertyCount>(group);
 }
 so::Ref GetGroupProperty(ServiceObject* group, std::uint32_t index) {
-    return ReadObject<host::BLPropertiesGroup::GetProperty>(group, index);
+    return GetObjectFrom<host::BLPropertiesGroup::GetProperty>(group, index);
 }
 std::uint32_t GetSubGroupCount(ServiceObject* group) {
     return ReadU32<host::BLPropertiesGroup::GetSubGroupCount>(group);
 }
 so::Ref GetSubGroup(ServiceObject* group, std::uint32_t index) {
-    return ReadObject<host::BLPropertiesGroup::GetSubGroup>(group, index);
+    return GetObjectFrom<host::BLPropertiesGroup::GetSubGroup>(group, index);
 }
 
 std::uint32_t GetContextGroupCount(ServiceObject* context) {
     return ReadU32<host::BLPropertiesContext::GetGroupCount>(context);
 }
 so::Ref GetContextGroup(ServiceObject* context, std::uint32_t index) {
-    return ReadObject<host::BLPropertiesContext::GetGroup>(context, index);
+    return GetObjectFrom<host::BLPropertiesContext::GetGroup>(context, index);
 }
 std::wstring GetContextObjectName(ServiceObject* context) {
     std::optional<std::wstring> name = ReadName<host::BLPropertiesContext::GetObjectName>(context);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/BLProperties.h"
+#include "service-common/HostCall.h"
 #include "service-common/ServiceObjectPtr.h"
 
 #include <cstdint>
@@ -11,6 +12,15 @@
 #include <string>
 
 namespace panel {
+
+// A service object with one reference, or null, from a host getter `M(args..., out)`.
+template <class M, class... Args>
+so::Ref GetObjectFrom(ServiceObject* owner, Args... args) {
+    ServiceObject* object = nullptr;
+    auto code = so::Call<M>(owner, args..., &object);
+    so::Ref owned = so::Ref::Adopt(object);
+    return code && *code == so::kOk ? owned : so::Ref();
+}
 
 std::optional<std::wstring> GetPropertyName(ServiceObject* property);
 std::uint32_t GetPropertyType(ServiceObject* property);

@@ -33,13 +33,6 @@ bool ReadFlag(std::optional<SOResult> code, std::uint8_t flag) {
     return code && *code == so::kOk && flag != 0;
 }
 
-so::Ref DefaultContextOf(ServiceObject* context) {
-    ServiceObject* defaults = nullptr;
-    auto code = so::Call<host::BLPropertiesContext::GetDefaultContext>(context, &defaults);
-    so::Ref owned = so::Ref::Adopt(defaults);
-    return code && *code == so::kOk ? owned : so::Ref();
-}
-
 void SetVisibility(const ui::Element& root, const char* selector, const wchar_t* visibility) {
     if (ui::Element element = root.FindFirst(selector))
         element.SetStyleAttribute("visibility", visibility);
@@ -54,26 +47,11 @@ PropertiesRootGroupHandler::PropertiesRootGroupHandler(so::WeakRef context,
                                                        const so::Ref& group)
     : PropsViewGen(std::move(context), std::move(shared)), groupRef(so::WeakRef::To(group.Get())) {}
 
-void PropertiesRootGroupHandler::OnAttached() {
-    postInvoker = so::Ref::Share(Invoker());
-}
-
-bool PropertiesRootGroupHandler::OnUIThread() const {
-    return GetCurrentThreadId() == UIThreadId();
-}
-
 template <class Work>
 bool PropertiesRootGroupHandler::PostIfOffThread(Work&& work) {
     if (OnUIThread())
         return false;
-    so::WeakRef weak = so::WeakRef::To(Self());
-    ui::PostToInvoker(postInvoker.Get(), [weak = std::move(weak), work = std::forward<Work>(work)]() mutable {
-        if (so::Ref self = weak.Lock()) {
-            PropertiesRootGroupHandler& handler = From(self.Get());
-            if (handler.IsAttached())
-                work(handler);
-        }
-    });
+    PostWeak(std::forward<Work>(work));
     return true;
 }
 
@@ -178,7 +156,7 @@ void PropertiesRootGroupHandler::UpdateDefaultPropertiesControls(bool saveShown,
         SetVisibility(AttachedElement(), kButtonsContainer, L"collapse");
         return;
     }
-    so::Ref defaults = DefaultContextOf(context.Get());
+    so::Ref defaults = GetObjectFrom<host::BLPropertiesContext::GetDefaultContext>(context.Get());
     if (defaults) {
         so::WeakRef weakSelf = so::WeakRef::To(Self());
         optsChangedSubscription = EventConnection::Subscribe<host::BLPropertiesContextDefault,
@@ -246,7 +224,7 @@ void PropertiesRootGroupHandler::SetAsDefault() {
     so::Ref context = contextRef.Lock();
     if (!context)
         return;
-    so::Ref defaults = DefaultContextOf(context.Get());
+    so::Ref defaults = GetObjectFrom<host::BLPropertiesContext::GetDefaultContext>(context.Get());
     if (!defaults)
         return;
     FlagScope running(defaultActionRunning);
@@ -264,10 +242,8 @@ bool PropertiesRootGroupHandler::ConfirmReset() {
     so::Ref frame = QueryFromWindow(host::UIMainFrame::kId);
     if (!frame)
         return false;
-    ServiceObject* box = nullptr;
-    auto code = so::Call<host::UIMainFrame::GetMessageBox>(frame.Get(), &box);
-    so::Ref messageBox = so::Ref::Adopt(box);
-    if (!code || *code != so::kOk || !messageBox)
+    so::Ref messageBox = GetObjectFrom<host::UIMainFrame::GetMessageBox>(frame.Get());
+    if (!messageBox)
         return false;
     const std::wstring text = ui::FormatMessage(
         L"<h5>%1%</h5><p>%2%</p><p><button type=\"checkbox\" id=\"DontShowAgaing\">%3%</button></p>",
@@ -296,7 +272,7 @@ void PropertiesRootGroupHandler::ResetDefault() {
     so::Ref context = contextRef.Lock();
     if (!context)
         return;
-    so::Ref defaults = DefaultContextOf(context.Get());
+    so::Ref defaults = GetObjectFrom<host::BLPropertiesContext::GetDefaultContext>(context.Get());
     if (!defaults || !ConfirmReset())
         return;
     FlagScope running(defaultActionRunning);

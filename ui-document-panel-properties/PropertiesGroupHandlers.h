@@ -22,7 +22,6 @@ public:
 
     SOResult HandleEvent(std::uint8_t* handled, HELEMENT element, HtmlBehaviorEventParams* event);
     bool OnIdle();
-    void OnAttached();
 
     // Generates and inserts the panel content and binds its handlers; false when the group is gone
     // or gives no content.
@@ -40,7 +39,6 @@ public:
     bool ContentGenerated() const { return contentGenerated; }
 
 private:
-    bool OnUIThread() const;
     // Posts `work` when not on the UI thread; true when it did.
     template <class Work>
     bool PostIfOffThread(Work&& work);
@@ -54,8 +52,6 @@ private:
     // Read by the default-settings event on any thread.
     std::atomic<bool> defaultActionRunning{false};
     bool defaultsUpdatePending = false;
-    // The invoker as attached: the one other threads post through (never changed afterwards).
-    so::Ref postInvoker;
 };
 
 class PropertiesGroupHandler : public ui::UIHandlerStdImpl<PropertiesGroupHandler>, public PropsViewGen {

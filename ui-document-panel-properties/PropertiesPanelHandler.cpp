@@ -28,25 +28,7 @@ void SetExpanded(const ui::Element& element, bool expanded) {
 PropertiesPanelHandler::PropertiesPanelHandler()
     : sharedData_(std::make_shared<PropsViewGenSharedData>()), propsViewGen_(so::WeakRef(), sharedData_) {}
 
-bool PropertiesPanelHandler::OnUIThread() const {
-    return GetCurrentThreadId() == UIThreadId();
-}
-
-template <class Work>
-void PropertiesPanelHandler::PostSelf(Work&& work) {
-    so::Ref self = so::Ref::Share(Self());
-    ui::PostToInvoker(PostInvoker(), [self = std::move(self), work = std::forward<Work>(work)]() mutable {
-        PropertiesPanelHandler& handler = From(self.Get());
-        if (handler.IsAttached())
-            work(handler);
-    });
-}
-
 void PropertiesPanelHandler::OnAttached() {
-    if (!postInvokerOwner_) {
-        postInvokerOwner_ = so::Ref::Share(Invoker());
-        postInvoker_.store(postInvokerOwner_.Get(), std::memory_order_release);
-    }
     CleanView(true);
 }
 
@@ -72,7 +54,7 @@ bool PropertiesPanelHandler::OnIdle() {
 }
 
 SOResult PropertiesPanelHandler::OnLocaleChanged() {
-    PostSelf([](PropertiesPanelHandler& handler) { handler.updatePending_ = true; });
+    PostAlways([](PropertiesPanelHandler& handler) { handler.updatePending_ = true; });
     return so::kOk;
 }
 
@@ -90,14 +72,9 @@ so::Ref PropertiesPanelHandler::CurrentSelection() const {
 void PropertiesPanelHandler::OnDocumentViewSelectionChanging(ServiceObject*, ServiceObject* next) {
     if (next == nullptr) {
         SetCurrentSelection(nullptr);
-        so::WeakRef weak = so::WeakRef::To(Self());
-        ui::PostToInvoker(PostInvoker(), [weak] {
-            if (so::Ref self = weak.Lock()) {
-                PropertiesPanelHandler& handler = From(self.Get());
-                handler.propsViewGen_.SetContext(so::WeakRef());
-                if (handler.IsAttached())
-                    handler.CleanView(true);
-            }
+        PostWeak([](PropertiesPanelHandler& handler) {
+            handler.propsViewGen_.SetContext(so::WeakRef());
+            handler.CleanView(true);
         });
         return;
     }
@@ -125,7 +102,7 @@ void PropertiesPanelHandler::UpdateView(bool async) {
         _UpdateView();
         return;
     }
-    PostSelf([](PropertiesPanelHandler& handler) { handler._UpdateView(); });
+    PostAlways([](PropertiesPanelHandler& handler) { handler._UpdateView(); });
 }
 
 void PropertiesPanelHandler::_UpdateView() {
@@ -197,7 +174,7 @@ void PropertiesPanelHandler::GenerateAndInsert(ServiceObject* context) {
 
 void PropertiesPanelHandler::CleanView(bool showHint) {
     if (!OnUIThread()) {
-        PostSelf([showHint](PropertiesPanelHandler& handler) { handler.CleanView(showHint); });
+        PostAlways([showHint](PropertiesPanelHandler& handler) { handler.CleanView(showHint); });
         return;
     }
     connections_.DisconnectAll();

@@ -45,16 +45,10 @@ public:
 
     void CloseEditPopup();
 
-    // The invoker other threads post through: the attached element's, kept once attached.
-    ServiceObject* PostInvoker() const { return postInvoker_.load(std::memory_order_acquire); }
     bool IsUpdatePending() const { return updatePending_.load(); }
     const std::shared_ptr<PropsViewGenSharedData>& SharedData() const { return sharedData_; }
 
 private:
-    bool OnUIThread() const;
-    // Posts `work(handler)` through the kept invoker; the record keeps the handler alive.
-    template <class Work>
-    void PostSelf(Work&& work);
     void GenerateAndInsert(ServiceObject* context);
     ui::Element FindBody() const;
     void SetCurrentSelection(ServiceObject* selection);
@@ -66,8 +60,6 @@ private:
     so::WeakRef currentSelection_;
     EventConnectionList connections_;
     std::atomic<bool> updatePending_{false};
-    so::Ref postInvokerOwner_;
-    std::atomic<ServiceObject*> postInvoker_{nullptr};
 };
 
 } // namespace panel

@@ -98,21 +98,14 @@ public:
         if (!property)
             return;
         so::WeakRef weakSelf = so::WeakRef::To(this->Self());
-        so::Ref invoker = so::Ref::Share(this->Invoker());
         // May run on any thread: it only reads `committing` and posts the refresh.
-        auto onChange = [weakSelf, invoker](const host::ObjectEventArguments&) {
+        auto onChange = [weakSelf](const host::ObjectEventArguments&) {
             so::Ref self = weakSelf.Lock();
-            if (!self || !invoker)
+            if (!self)
                 return;
-            if (Kind::From(self.Get()).committing.load(std::memory_order_acquire))
-                return;
-            ui::PostToInvoker(invoker.Get(), [weakSelf] {
-                if (so::Ref alive = weakSelf.Lock()) {
-                    Kind& kind = Kind::From(alive.Get());
-                    if (kind.IsAttached())
-                        kind.RefreshAfterChange();
-                }
-            });
+            Kind& kind = Kind::From(self.Get());
+            if (!kind.committing.load(std::memory_order_acquire))
+                kind.PostWeak([](Kind& alive) { alive.RefreshAfterChange(); });
         };
         if (auto subscription = EventConnection::Subscribe<host::BLProperty, host::BLProperty::OnChange>(
                 property.Get(), onChange))
@@ -216,25 +209,16 @@ public:
                                               "App/src/ui-document-panel-properties/PropertiesHandlers", 0);
         };
         so::Ref frame = this->QueryFromWindow(host::UIMainFrame::kId);
-        if (!frame)
+        so::Ref uiView =
+            frame ? GetObjectFrom<host::UIMainFrame::GetActiveDocumentView>(frame.Get()) : so::Ref();
+        so::Ref businessView = uiView ? GetObjectFrom<host::UIDocumentView::QueryServiceObject>(
+                                            uiView.Get(), host::BLDocumentView::kId)
+                                      : so::Ref();
+        so::Ref document =
+            businessView ? GetObjectFrom<host::BLDocumentView::GetDocument>(businessView.Get()) : so::Ref();
+        if (!document)
             throw missing();
-        ServiceObject* view = nullptr;
-        auto code = so::Call<host::UIMainFrame::GetActiveDocumentView>(frame.Get(), &view);
-        so::Ref uiView = so::Ref::Adopt(view);
-        if (!code || *code != so::kOk || !uiView)
-            throw missing();
-        ServiceObject* blView = nullptr;
-        code = so::Call<host::UIDocumentView::QueryServiceObject>(uiView.Get(), host::BLDocumentView::kId,
-                                                                  &blView);
-        so::Ref businessView = so::Ref::Adopt(blView);
-        if (!code || *code != so::kOk || !businessView)
-            throw missing();
-        ServiceObject* document = nullptr;
-        code = so::Call<host::BLDocumentView::GetDocument>(businessView.Get(), &document);
-        so::Ref owned = so::Ref::Adopt(document);
-        if (!code || *code != so::kOk || !owned)
-            throw missing();
-        return owned;
+        return document;
     }
 
 protected:

@@ -22,6 +22,7 @@
 
 #include <cxxabi.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -175,6 +176,9 @@ public:
         ServiceObject* invoker = nullptr;
         if (Engine().GetUIInvoker(element, &invoker) == kHtmlOk)
             invoker_ = so::Ref::Adopt(invoker);
+        if (!postInvokerOwner_)
+            postInvokerOwner_ = invoker_;
+        postInvoker_.store(postInvokerOwner_.Get(), std::memory_order_release);
         Derived().OnAttached();
         if constexpr (T::kHasIdle) {
             const char* name = nullptr;
@@ -189,6 +193,7 @@ public:
             Idle().Unregister();
         element_ = Element();
         invoker_.Reset();
+        postInvoker_.store(nullptr, std::memory_order_release);
         Derived().OnDetached();
         return so::kOk;
     }
@@ -206,31 +211,39 @@ public:
     const Element& AttachedElement() const { return element_; }
     bool IsAttached() const { return static_cast<bool>(element_); }
     ServiceObject* Invoker() const { return invoker_.Get(); }
+    // The invoker posting goes through, from any thread; null while detached. The object stays
+    // referenced until the handler goes, so a thread that read it just before Detached still posts
+    // into a live invoker (its work then runs without effect).
+    ServiceObject* PostInvoker() const { return postInvoker_.load(std::memory_order_acquire); }
     DWORD UIThreadId() const { return uiThreadId_; }
+    bool OnUIThread() const { return GetCurrentThreadId() == uiThreadId_; }
 
-    // Posts `work(T&)` to the UI thread even from the UI thread itself. The record keeps the handler
-    // alive until it ran; work that runs after Detached does nothing. False when dropped.
+    // Posts `work(T&)` to the UI thread even from the UI thread itself; callable from any thread. The
+    // record keeps the handler alive until it ran; work that runs after Detached does nothing. False
+    // when dropped (not attached).
     template <class Work>
     bool PostAlways(Work&& work) {
         so::Ref self = so::Ref::Share(Self());
-        return PostToInvoker(invoker_.Get(), [self = std::move(self), work = std::forward<Work>(work)]() mutable {
-            T& handler = From(self.Get());
-            if (handler.IsAttached())
-                work(handler);
-        });
+        return PostToInvoker(PostInvoker(),
+                             [self = std::move(self), work = std::forward<Work>(work)]() mutable {
+                                 T& handler = From(self.Get());
+                                 if (handler.IsAttached())
+                                     work(handler);
+                             });
     }
 
     // The same with a weak reference: the work is skipped when the handler is gone or detached.
     template <class Work>
     bool PostWeak(Work&& work) {
         so::WeakRef weak = so::WeakRef::To(Self());
-        return PostToInvoker(invoker_.Get(), [weak = std::move(weak), work = std::forward<Work>(work)]() mutable {
-            if (so::Ref self = weak.Lock()) {
-                T& handler = From(self.Get());
-                if (handler.IsAttached())
-                    work(handler);
-            }
-        });
+        return PostToInvoker(PostInvoker(),
+                             [weak = std::move(weak), work = std::forward<Work>(work)]() mutable {
+                                 if (so::Ref self = weak.Lock()) {
+                                     T& handler = From(self.Get());
+                                     if (handler.IsAttached())
+                                         work(handler);
+                                 }
+                             });
     }
 
     // Runs `work(T&)` at once on the UI thread, else posts it (keeping the handler alive).
@@ -246,7 +259,8 @@ public:
     // A service object of the attached element's window by interface id, or null (logged).
     so::Ref QueryFromWindow(std::uint32_t interfaceId) {
         ServiceObject* context = nullptr;
-        if (!element_ || Engine().GetWindowContext(element_.Handle(), &context) != kHtmlOk || context == nullptr)
+        if (!element_ || Engine().GetWindowContext(element_.Handle(), &context) != kHtmlOk ||
+            context == nullptr)
             return {};
         so::Ref owned = so::Ref::Adopt(context);
         return QueryServiceObjectFromUIWnd(owned.Get(), interfaceId,
@@ -265,6 +279,8 @@ private:
 
     DWORD uiThreadId_;
     so::Ref invoker_;
+    so::Ref postInvokerOwner_;
+    std::atomic<ServiceObject*> postInvoker_{nullptr};
     Element element_;
     std::string handlerName_;
     ScriptPassport passport_{0, nullptr};
