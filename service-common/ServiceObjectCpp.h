@@ -65,7 +65,8 @@ public:
 private:
     template <class... M>
     static void FillDefaults(SOMethodSlot* slots, MethodList<M...>) {
-        ((slots[M::kPosition] = reinterpret_cast<SOMethodSlot>(&ConstantThunk<M, kNothingProvided>::Call)), ...);
+        ((slots[M::kPosition] = reinterpret_cast<SOMethodSlot>(&ConstantThunk<M, kNothingProvided>::Call)),
+         ...);
     }
 
     static SOResult UndeclaredSlot(ServiceObject*) { return kNothingProvided; }
@@ -149,14 +150,8 @@ public:
 private:
     template <class... Args>
     explicit ServiceObjectCppTheConcrete(Args&&... args) : impl_(std::forward<Args>(args)...) {
-        object_.header = {Interface::kId,
-                          TableSizeFor(kSlotCount),
-                          Interface::kName,
-                          &AddRef,
-                          &Release,
-                          &GetRefCount,
-                          &GetWeakReference,
-                          &GetLastErrorInfo};
+        object_.header = {Interface::kId, TableSizeFor(kSlotCount), Interface::kName, &AddRef, &Release,
+                          &GetRefCount,   &GetWeakReference,        &GetLastErrorInfo};
         MethodBinder<T>::FillDefaults(slots_, kSlotCount);
         MethodBinder<T> binder(slots_);
         T::BindMethods(binder);
@@ -219,7 +214,10 @@ private:
         return kOk;
     }
 
+    // A null info is refused before anything is written, the error-object slot included.
     static SOResult GetLastErrorInfo(ServiceObject*, SOErrorInfo* out, ServiceObject** errorObject) {
+        if (out == nullptr)
+            return kInvalidArgument;
         if (errorObject != nullptr)
             *errorObject = nullptr;
         return ReadLastErrorInfo(out);

@@ -102,7 +102,8 @@ TEST_P(FailureRecording, RecordsOnlyRealFailures) {
 INSTANTIATE_TEST_SUITE_P(ServiceObjectCpp, FailureRecording,
                          ::testing::Values(RecordedCase{0, ""}, RecordedCase{1, ""}, RecordedCase{11, ""},
                                            RecordedCase{3, "Calculator::Fail() failed, code: 0x00000003"},
-                                           RecordedCase{0x10005, "Calculator::Fail() failed, code: 0x00010005"}));
+                                           RecordedCase{0x10005,
+                                                        "Calculator::Fail() failed, code: 0x00010005"}));
 
 TEST_F(ServiceObjectCpp, ErrorInfoComesBackThroughAnyObjectOfTheThread) {
     so::Ref object = so::Ref::Adopt(CalculatorObject::Create());
@@ -121,6 +122,15 @@ TEST_F(ServiceObjectCpp, ErrorInfoComesBackThroughAnyObjectOfTheThread) {
     EXPECT_EQ(info.code, 0x1234u);
     EXPECT_STREQ(info.function, "Calculator::Fail");
     EXPECT_NE(info.line, 0u);
+}
+
+TEST_F(ServiceObjectCpp, ErrorInfoWithoutAnInfoPointerLeavesTheErrorObjectSlotAlone) {
+    so::Ref object = so::Ref::Adopt(CalculatorObject::Create());
+    ServiceObject* const untouched = reinterpret_cast<ServiceObject*>(0x1);
+    ServiceObject* errorObject = untouched;
+    EXPECT_EQ(object.Get()->header.GetLastErrorInfo(object.Get(), nullptr, &errorObject),
+              so::kInvalidArgument);
+    EXPECT_EQ(errorObject, untouched);
 }
 
 TEST_F(ServiceObjectCpp, ErrorRecordsArePerThread) {
