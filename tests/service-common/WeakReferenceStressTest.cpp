@@ -4,6 +4,7 @@
 #include "tests/support/TestHost.h"
 
 #include "service-common/ServiceObjectPtr.h"
+#include "service-common/WeakReferenceBlock.h"
 
 #include <barrier>
 #include <thread>
@@ -71,6 +72,36 @@ TEST_F(WeakReferenceStress, ConcurrentFirstWeakReferencesShareOneBlock) {
             block->Release(block);
         }
     }
+}
+
+// The spin flag is the one lock between the last Release and Lock: while one thread holds it, no
+// other gets it. The counter is deliberately not atomic; only the flag orders its updates (and
+// ThreadSanitizer sees the race if it does not).
+TEST_F(WeakReferenceStress, SpinFlagLetsOneThreadInAtATime) {
+    constexpr int kThreads = 3;
+    constexpr int kRounds = 300;
+    ServiceObject owner{};
+    so::WeakReferenceBlock* block =
+        so::WeakReferenceBlock::Create(&owner, [](ServiceObject*) { return true; });
+    int counter = 0;
+    std::barrier start(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&] {
+            start.arrive_and_wait();
+            for (int round = 0; round < kRounds; ++round) {
+                block->AcquireSpin();
+                int seen = counter;
+                std::this_thread::yield();
+                counter = seen + 1;
+                block->ReleaseSpin();
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(counter, kThreads * kRounds);
+    block->table.Release(&block->table);
 }
 
 } // namespace
