@@ -158,4 +158,20 @@ TEST_F(ServiceObjectCpp, ExceptionsBecomeCodesAndRecordsAtTheTable) {
     EXPECT_EQ(LastErrorMessage(), "Calculator::Throw() failed, code: 0x80004005: plain failure");
 }
 
+// An exception means the operation failed, whatever code it carries: one that claims success (0, 1
+// or 11) must not leave the caller believing it.
+class ExceptionWithoutAFailureCode : public testing_host::HostTest,
+                                     public ::testing::WithParamInterface<SOResult> {};
+
+TEST_P(ExceptionWithoutAFailureCode, StillFailsTheOperationAndIsRecorded) {
+    so::Ref object = so::Ref::Adopt(CalculatorObject::Create());
+    CalculatorObject::From(object.Get()).thrownCode = GetParam();
+    auto raise = reinterpret_cast<Calculator::Throw::Function>(so::MethodSlots(object.Get())[2]);
+    EXPECT_EQ(raise(object.Get(), 0), so::kGenericFailure);
+    EXPECT_EQ(LastErrorMessage(), "Calculator::Throw() failed, code: 0x80004005: template failed");
+}
+
+INSTANTIATE_TEST_SUITE_P(ServiceObjectCpp, ExceptionWithoutAFailureCode,
+                         ::testing::Values(SOResult{0}, SOResult{1}, SOResult{11}));
+
 } // namespace

@@ -63,12 +63,14 @@ public:
     SOResult Fail(SOResult code) { return code; }
     SOResult Throw(std::uint32_t kind) {
         if (kind == 0)
-            throw so::ServiceObjectException(0x5000A, "template failed", "Fill", "Templates.cpp", 42);
+            throw so::ServiceObjectException(thrownCode, "template failed", "Fill", "Templates.cpp", 42);
         throw std::runtime_error("plain failure");
     }
 
     std::atomic<bool> alive{true};
     int calls = 0;
+    // What Throw(0) raises.
+    SOResult thrownCode = 0x5000A;
 };
 
 using CalculatorObject = so::ServiceObjectCppTheConcrete<CalculatorImpl<Calculator>>;
