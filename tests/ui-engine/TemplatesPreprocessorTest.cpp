@@ -105,6 +105,41 @@ TEST(TemplatesPreprocessor, RuntimeErrorOfAComputedRuleBecomesAProcessingFailure
     }
 }
 
+struct FailureCase {
+    const char* name;
+    std::string stored;
+    std::uint32_t line;
+};
+
+void PrintTo(const FailureCase& failure, std::ostream* out) {
+    *out << failure.name;
+}
+
+class TemplatesPreprocessorFailure : public testing::TestWithParam<FailureCase> {};
+
+// The host's error reports know the preprocessor's failures by this function and source location,
+// wherever this build's code sits.
+TEST_P(TemplatesPreprocessorFailure, RecordsTheSourceLocationTheHostKnows) {
+    TemplatesPreprocessor preprocessor(kPath);
+    preprocessor.SetPreloadedBlob(TestBlob::Make(GetParam().stored));
+    preprocessor.AddRule(L"PROPERTY_VALUE", RuleAction::Replace, L"1");
+    try {
+        preprocessor.Do();
+        FAIL() << "the fill must fail";
+    } catch (const so::ServiceObjectException& e) {
+        EXPECT_EQ(e.Function(), "details::TemplatesPreprocessor<struct details::UTF16_Strategy>::Do");
+        EXPECT_EQ(e.File(), "App/include/ui-engine/internal/TemplatesPreprocessor");
+        EXPECT_EQ(e.Line(), GetParam().line);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TemplatesPreprocessorFailure,
+                         testing::Values(FailureCase{"RejectedEncoding", "PROPERTY_VALUE", 217},
+                                         FailureCase{"NothingToProcess", "\xEF\xBB\xBF", 257}),
+                         [](const testing::TestParamInfo<FailureCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
 // Texts whose placeholders share no letters with each other's values or with the surrounding
 // markup: here one pass and rule by rule must agree exactly.
 TEST(TemplatesPreprocessor, OnePassEqualsRuleByRuleWhereRulesCannotInterfere) {

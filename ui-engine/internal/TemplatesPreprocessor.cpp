@@ -156,7 +156,7 @@ void TemplatesPreprocessor::Do(std::wstring& result, so::Ref& blobHolder) {
                 (boost::format("The htm-template \"%1%\" should be saved using UTF-16-LE or UTF8 encoding") %
                  so::Utf8FromWide(templatePath_))
                     .str(),
-                kDoFunctionName, __FILE__, __LINE__);
+                kDoFunctionName, kDoSourceFile, kEncodingErrorLine);
         }
 
         if (patternError_)
@@ -169,7 +169,7 @@ void TemplatesPreprocessor::Do(std::wstring& result, so::Ref& blobHolder) {
                                          (boost::format("Process htm-template \"%1%\" failed: %2%") %
                                           so::Utf8FromWide(templatePath_) % e.what())
                                              .str(),
-                                         kDoFunctionName, __FILE__, __LINE__);
+                                         kDoFunctionName, kDoSourceFile, kProcessingErrorLine);
     }
 }
 

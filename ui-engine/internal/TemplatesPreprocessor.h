@@ -71,9 +71,13 @@ class TemplatesPreprocessor {
 public:
     // Code of every failure Do reports itself.
     static constexpr SOResult kTemplateErrorCode = 0x5000A;
-    // The function name those failures record, kept as the host's error reports know it.
+    // The function and source location those failures record, kept as the host's error reports
+    // know them rather than where this build's code happens to sit.
     static constexpr const char* kDoFunctionName =
         "details::TemplatesPreprocessor<struct details::UTF16_Strategy>::Do";
+    static constexpr const char* kDoSourceFile = "App/include/ui-engine/internal/TemplatesPreprocessor";
+    static constexpr std::uint32_t kEncodingErrorLine = 217;
+    static constexpr std::uint32_t kProcessingErrorLine = 257;
 
     // `templatePath` as "document-panel-properties/properties-tab.template.htm", handed to the
     // resource store unchanged.
