@@ -132,6 +132,8 @@ void TemplatesPreprocessor::Do(std::wstring& result, so::Ref& blobHolder) {
 
     result.clear();
     try {
+        if (patternError_)
+            throw std::runtime_error(*patternError_);
         if (!blobHolder)
             blobHolder = preloadedBlob_;
         if (!blobHolder)
@@ -159,8 +161,6 @@ void TemplatesPreprocessor::Do(std::wstring& result, so::Ref& blobHolder) {
                 kDoFunctionName, kDoSourceFile, kEncodingErrorLine);
         }
 
-        if (patternError_)
-            throw std::runtime_error(*patternError_);
         Process(text, result);
     } catch (const std::runtime_error& e) {
         // Boost's complexity and stack errors land here too: a pattern that would take "forever" on

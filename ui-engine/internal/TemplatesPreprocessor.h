@@ -95,11 +95,13 @@ public:
 
     // Loads, decodes and processes the template into `result`. `blobHolder` is the caller's empty
     // reference: Do fills it with the loaded blob (unless the caller put one there) and releases it
-    // on every exit. A missing or empty template gives an empty result without error.
+    // on every exit. A missing template gives an empty result without error.
     //
     // Raises ServiceObjectException with kTemplateErrorCode for a template that is neither UTF-16LE
     // nor UTF-8 with a byte-order mark, and for any runtime error while loading or processing (a
-    // pattern that does not compile, a regular expression too complex to match, no rule matching).
+    // regular expression too complex to match, no rule matching). A pattern that did not compile is
+    // raised the same way before anything is loaded, so that a broken fill is reported whatever
+    // the template holds, even when it is missing.
     // ServiceObjectExceptions of the resource store and regex_process_undefined_action_error pass
     // unchanged. On failure `result` is left empty or partial.
     void Do(std::wstring& result, so::Ref& blobHolder);
