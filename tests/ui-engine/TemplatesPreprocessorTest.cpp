@@ -140,6 +140,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, TemplatesPreprocessorFailure,
                              return std::string(info.param.name);
                          });
 
+TEST(TemplatesPreprocessor, LoneSurrogatesOfAUtf16TemplateBecomeReplacementCharacters) {
+    // "X", a lone low surrogate, "Y", a high surrogate before a non-surrogate, "Z", a pair (U+1D11E),
+    // and a high surrogate that ends the text.
+    const std::vector<unsigned> units = {'X', 0xDC00, 'Y', 0xD800, 'Z', 0xD834, 0xDD1E, 0xD800};
+    std::string stored = "\xFF\xFE";
+    for (unsigned unit : units) {
+        stored += char(unit & 0xFF);
+        stored += char(unit >> 8);
+    }
+    TemplatesPreprocessor preprocessor(kPath);
+    preprocessor.SetPreloadedBlob(TestBlob::Make(stored));
+    preprocessor.AddRule(L"X", RuleAction::Replace, L"1");
+    EXPECT_EQ(preprocessor.Do(), L"1\uFFFDY\uFFFDZ\U0001D11E\uFFFD");
+}
+
 // Texts whose placeholders share no letters with each other's values or with the surrounding
 // markup: here one pass and rule by rule must agree exactly.
 TEST(TemplatesPreprocessor, OnePassEqualsRuleByRuleWhereRulesCannotInterfere) {

@@ -7,7 +7,6 @@
 #include "service-common/TextConversion.h"
 
 #include <boost/format.hpp>
-#include <boost/locale/encoding_utf.hpp>
 
 #include <algorithm>
 #include <map>
@@ -25,17 +24,24 @@ bool StartsWith(const unsigned char* bytes, std::uint64_t size, const unsigned c
     return bytes != nullptr && size >= N && std::equal(mark, mark + N, bytes);
 }
 
-// Wide strings are UTF-32 here, so UTF-16 text is widened once; like the UTF-8 conversion, a text
-// that does not convert counts as empty.
+// Wide strings are UTF-32 here, so UTF-16 text is widened once. A surrogate without its partner
+// becomes U+FFFD: one stray code unit in a template must not cost the whole template.
 std::wstring DecodeUtf16Le(const unsigned char* bytes, std::size_t units) {
-    std::u16string text(units, u'\0');
-    for (std::size_t i = 0; i < units; ++i)
-        text[i] = char16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    try {
-        return boost::locale::conv::utf_to_utf<wchar_t>(text, boost::locale::conv::stop);
-    } catch (const boost::locale::conv::conversion_error&) {
-        return {};
+    auto unitAt = [bytes](std::size_t i) { return char32_t(bytes[2 * i] | bytes[2 * i + 1] << 8); };
+    std::wstring text;
+    text.reserve(units);
+    for (std::size_t i = 0; i < units; ++i) {
+        char32_t unit = unitAt(i);
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            text += wchar_t(unit);
+        } else if (unit <= 0xDBFF && i + 1 < units && unitAt(i + 1) >= 0xDC00 && unitAt(i + 1) <= 0xDFFF) {
+            text += wchar_t(0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 1) - 0xDC00));
+            ++i;
+        } else {
+            text += L'\uFFFD';
+        }
     }
+    return text;
 }
 
 // Characters with a meaning in a Perl-syntax expression; a pattern without any is a plain text,
