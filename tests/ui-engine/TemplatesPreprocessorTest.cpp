@@ -155,6 +155,46 @@ TEST(TemplatesPreprocessor, LoneSurrogatesOfAUtf16TemplateBecomeReplacementChara
     EXPECT_EQ(preprocessor.Do(), L"1\uFFFDY\uFFFDZ\U0001D11E\uFFFD");
 }
 
+TEST(TemplatesPreprocessor, DotInAPatternMatchesAnyCharacter) {
+    EXPECT_EQ(FillOnePass(L"PROPERTY_VALUE PROPERTY-VALUE", {{L"PROPERTY.VALUE", L"v"}}), L"v v");
+}
+
+TEST(TemplatesPreprocessor, FirstPatternThatDoesNotCompileIsTheOneReported) {
+    TemplatesPreprocessor preprocessor(kPath);
+    preprocessor.SetPreloadedBlob(TestBlob::Make(Utf8Template(L"PROPERTY_VALUE")));
+    preprocessor.AddRule(L"PROPERTY_VALUE", RuleAction::Replace, L"1")
+        .AddRule(L"(first", RuleAction::Replace, L"2")
+        .AddRule(L"[second", RuleAction::Replace, L"3");
+    try {
+        preprocessor.Do();
+        FAIL() << "a pattern that does not compile fails the fill";
+    } catch (const so::ServiceObjectException& e) {
+        EXPECT_NE(e.Message().find("'(first"), std::string::npos) << e.Message();
+        EXPECT_EQ(e.Message().find("[second"), std::string::npos) << e.Message();
+    }
+}
+
+// "A|BC|C" first matches "A", where "AB" already holds the position; its search then goes on after
+// "AB", so it finds "C" and not "BC", which would start inside "AB" and be skipped.
+TEST(TemplatesPreprocessor, SearchGoesOnAfterTheMatchThatHoldsThePosition) {
+    EXPECT_EQ(FillOnePass(L"ABC", {{L"AB", L"1"}, {L"A|BC|C", L"2"}}), L"12");
+}
+
+TEST(TemplatesPreprocessor, ComputedRuleGetsOnlyTheSubExpressionsOfItsOwnMatch) {
+    std::vector<std::vector<std::wstring>> calls;
+    auto record = [&](const std::vector<std::wstring>& groups) {
+        calls.push_back(groups);
+        return std::wstring(L"*");
+    };
+    TemplatesPreprocessor preprocessor(kPath);
+    preprocessor.SetPreloadedBlob(TestBlob::Make(Utf8Template(L"AB")));
+    preprocessor.AddRule(L"(A)(B)", RuleAction::ReplaceComputed, record)
+        .AddRule(L"(A)", RuleAction::ReplaceComputed, record);
+    EXPECT_EQ(preprocessor.Do(), L"*");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0], (std::vector<std::wstring>{L"A", L"B"}));
+}
+
 // Texts whose placeholders share no letters with each other's values or with the surrounding
 // markup: here one pass and rule by rule must agree exactly.
 TEST(TemplatesPreprocessor, OnePassEqualsRuleByRuleWhereRulesCannotInterfere) {
