@@ -37,6 +37,19 @@ int Collect(HELEMENT element, void* param) {
     return 0;
 }
 
+// The engine's value record, cleared with the object.
+class ScopedValue {
+public:
+    ScopedValue() { Api().ValueInit(&value_); }
+    ~ScopedValue() { Api().ValueClear(&value_); }
+    ScopedValue(const ScopedValue&) = delete;
+    ScopedValue& operator=(const ScopedValue&) = delete;
+    HtmlValue* Get() { return &value_; }
+
+private:
+    HtmlValue value_{};
+};
+
 } // namespace
 
 ElementRef ElementRef::Adopt(HELEMENT element) {
@@ -129,6 +142,24 @@ std::string PageInspector::StateNames(std::uint32_t state) {
         if ((state & bit) != 0)
             names += (names.empty() ? "" : " ") + std::string(stateName);
     return names.empty() ? "none" : names;
+}
+
+std::string PageInspector::ValueText(HELEMENT element) {
+    ScopedValue value;
+    if (Api().GetElementValue(element, value.Get()) != kHtmlOk)
+        throw std::invalid_argument("the element gives no value");
+    std::uint32_t type = kHtmlValueUndefined;
+    Api().ValueType(value.Get(), &type);
+    if (type == kHtmlValueUndefined || type == kHtmlValueNull)
+        return {};
+    if (type == kHtmlValueString) {
+        std::wstring text;
+        Api().ValueStringData(value.Get(), &AppendWide, &text);
+        return so::Utf8FromWide(text);
+    }
+    std::string json;
+    Api().ValueToJson(value.Get(), &AppendUtf8, &json);
+    return json;
 }
 
 } // namespace headless

@@ -51,6 +51,9 @@ public:
     // script reads it).
     static std::string Style(HELEMENT element, const std::string& property);
     static std::uint32_t State(HELEMENT element);
+    // What the element holds now (an input's runtime value, a plain element's text): strings as they
+    // are, numbers and flags as written in JSON, dates and lists as the engine's JSON; "" for no value.
+    static std::string ValueText(HELEMENT element);
 
     // The state bit of a name: expanded, collapsed, disabled, current, checked, focus, popup; 0 for
     // any other.

@@ -1,6 +1,8 @@
 #include "headless-host/app/ScenarioParser.h"
 
 #include <algorithm>
+#include <cassert>
+#include <limits>
 #include <utility>
 
 namespace headless {
@@ -37,66 +39,105 @@ ScenarioError::ScenarioError(std::string source, std::size_t line, const std::st
       line_(line), message_(what()) {}
 
 const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
+    using enum ScenarioCommandId;
+    constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
     static const std::vector<ScenarioCommandInfo> commands = {
-        {"open", "FILE|sample", 1, 1,
+        {Open, "open", "FILE|sample [inactive]", 1, 2, true, 0,
          "open a document file (relative to the scenario's folder) or the embedded sample, and activate its "
-         "view"},
-        {"activate", "VIEW", 1, 1,
+         "view (inactive: only add the view to the collection)"},
+        {Activate, "activate", "VIEW", 1, 1, true, 0,
          "activate the view of an open document, by number (from 1) or document name"},
-        {"deactivate", "", 0, 0, "deactivate the active view"},
-        {"select", "NAME[,NAME...]|none", 1, 1, "select objects of the active view by name, or nothing"},
-        {"lock", "0|1|2|3", 1, 1, "set the active document's locked state (1 write, 2 read, 3 both)"},
-        {"pump", "", 0, 0,
+        {Deactivate, "deactivate", "", 0, 0, true, 0, "deactivate the active view"},
+        {Select, "select", "NAME[,NAME...]|none", 1, 1, true, 0,
+         "select objects of the active view by name, or nothing"},
+        {Lock, "lock", "0|1|2|3", 1, 1, true, 0,
+         "set the active document's locked state (1 write, 2 read, 3 both)"},
+        {On, "on", "VIEW COMMAND [ARGUMENTS...]", 2, kAny, true, 1,
+         "run select, lock, set, undo, redo or expect value on the view of another open document (by "
+         "number from 1 or document name), active or not"},
+        {Pump, "pump", "", 0, 0, false, 0,
          "run the UI loop until it is idle (every command that posts work does this too, unless held)"},
-        {"hold", "", 0, 0,
+        {Hold, "hold", "", 0, 0, false, 0,
          "stop running the UI loop after commands, so that several events (select, locale, ...) meet one "
          "idle time; pump still runs it once and keeps the hold"},
-        {"release", "", 0, 0, "end the hold and run the UI loop until it is idle"},
-        {"click", "SELECTOR", 1, 1, "click the first element matching the selector"},
-        {"type", "SELECTOR TEXT", 2, 2, "type the text into the first matching element (\\n is Enter)"},
-        {"key", "NAME[+MODIFIERS]", 1, 1,
+        {Release, "release", "", 0, 0, true, 0, "end the hold and run the UI loop until it is idle"},
+        {Click, "click", "SELECTOR", 1, 1, true, 0, "click the first element matching the selector"},
+        {Type, "type", "SELECTOR TEXT", 2, 2, true, 0,
+         "type the text into the first matching element (\\n is Enter)"},
+        {Key, "key", "NAME[+MODIFIERS]", 1, 1, true, 0,
          "press a key on the focused element: Enter, Escape, Tab, Space, Backspace, Delete, Up, Down, Left, "
          "Right, Home, End, PageUp, PageDown, F1..F12, a letter or a digit; modifiers ctrl, shift, alt"},
-        {"choose", "SELECTOR VALUE", 2, 2,
+        {Choose, "choose", "SELECTOR VALUE", 2, 2, true, 0,
          "choose the option of that value (or text) in the matching select"},
-        {"expand", "SELECTOR", 1, 1, "click the matching tab of a tab container"},
-        {"dismiss", "", 0, 0, "close the open popup (Escape)"},
-        {"focus", "SELECTOR", 1, 1, "move the keyboard focus to the first matching element"},
-        {"script attr", "SELECTOR NAME VALUE", 3, 3,
+        {Expand, "expand", "SELECTOR", 1, 1, true, 0, "click the matching tab of a tab container"},
+        {Dismiss, "dismiss", "", 0, 0, true, 0, "close the open popup (Escape)"},
+        {Focus, "focus", "SELECTOR", 1, 1, true, 0, "move the keyboard focus to the first matching element"},
+        {ScriptAttr, "script attr", "SELECTOR NAME VALUE", 3, 3, false, 0,
          "set an attribute of the first matching element as the host's page scripts do (e.g. the tab to\n"
          "      show next in \"ui-state\" on body)"},
-        {"set", "PROPERTY VALUE", 2, 2,
+        {Set, "set", "PROPERTY VALUE", 2, 2, true, 0,
          "write a value of the selection's property (GROUP/.../NAME) as the panel would: one undoable step"},
-        {"undo", "", 0, 0, "undo the active document's last step"},
-        {"redo", "", 0, 0, "redo the active document's last undone step"},
-        {"locale", "LANG", 1, 1, "change the UI language (e.g. de, fr; \"\" for untranslated texts)"},
-        {"answer", "yes|no|yes-dont-ask", 1, 1,
+        {Undo, "undo", "", 0, 0, true, 0, "undo the active document's last step"},
+        {Redo, "redo", "", 0, 0, true, 0, "redo the active document's last undone step"},
+        {Locale, "locale", "LANG", 1, 1, true, 0,
+         "change the UI language (e.g. de, fr; \"\" for untranslated texts)"},
+        {Answer, "answer", "yes|no|yes-dont-ask", 1, 1, false, 0,
          "answer the next message box (yes-dont-ask ticks its \"Don't ask me again\" box)"},
-        {"option", "GROUP NAME on|off", 3, 3,
+        {Option, "option", "GROUP NAME on|off", 3, 3, false, 0,
          "set a flag of the user options, e.g. UsrOptGroup_AccountDependentOptions "
          "UsrOptValue_ResetDefaultWarning off"},
-        {"clear log", "", 0, 0, "forget the log entries written so far (expect log counts from here)"},
-        {"expect count", "SELECTOR N", 2, 2, "the number of elements matching the selector"},
-        {"expect attr", "SELECTOR NAME VALUE", 3, 3, "an attribute of the first matching element"},
-        {"expect text", "SELECTOR TEXT", 2, 2, "the text of the first matching element"},
-        {"expect state", "SELECTOR [!]STATE", 2, 2,
+        {ClearLog, "clear log", "", 0, 0, false, 0,
+         "forget the log entries written so far (expect log counts from here)"},
+        {ClearEvents, "clear events", "", 0, 0, false, 0,
+         "forget the panel events counted so far (expect event counts from here)"},
+        {ExpectCount, "expect count", "SELECTOR N", 2, 2, false, 0,
+         "the number of elements matching the selector"},
+        {ExpectAttr, "expect attr", "SELECTOR NAME VALUE", 3, 3, false, 0,
+         "an attribute of the first matching element"},
+        {ExpectText, "expect text", "SELECTOR TEXT", 2, 2, false, 0,
+         "the text of the first matching element"},
+        {ExpectState, "expect state", "SELECTOR [!]STATE", 2, 2, false, 0,
          "a state of the first matching element (expanded, collapsed, disabled, current, checked, focus, "
          "popup); !STATE: the state is not set"},
-        {"expect style", "SELECTOR PROPERTY VALUE", 3, 3,
+        {ExpectStyle, "expect style", "SELECTOR PROPERTY VALUE", 3, 3, false, 0,
          "an inline style property (e.g. visibility) of the first matching element; \"\" when it is not set"},
-        {"expect value", "OBJECT PROPERTY VALUE", 3, 3,
+        {ExpectInput, "expect input", "SELECTOR VALUE", 2, 2, false, 0,
+         "what the first matching element holds now (an input's runtime value, not its attribute), as "
+         "text; \"\" for no value"},
+        {ExpectValue, "expect value", "OBJECT PROPERTY VALUE", 3, 3, false, 0,
          "a property (GROUP/.../NAME) of an object of the active document, as in document files "
          "(strings with or without their JSON quotes)"},
-        {"expect boxes", "N", 1, 1, "the number of message boxes shown so far"},
-        {"expect option", "GROUP NAME on|off", 3, 3, "a flag of the user options"},
-        {"expect log", "TEXT N", 2, 2,
+        {ExpectBoxes, "expect boxes", "N", 1, 1, false, 0, "the number of message boxes shown so far"},
+        {ExpectBox, "expect box", "text|caption|buttons|icon VALUE", 2, 2, false, 0,
+         "the last message box shown: its caption, its buttons (ok, ok-cancel, yes-no, yes-no-cancel), its "
+         "icon (none, error, question, warning, information), or a text its message contains once the "
+         "markup is taken out"},
+        {ExpectOption, "expect option", "GROUP NAME on|off", 3, 3, false, 0, "a flag of the user options"},
+        {ExpectLog, "expect log", "TEXT N", 2, 2, false, 0,
          "the number of log entries whose text (without level and source) contains TEXT, written since "
          "the host started or the last clear log"},
-        {"dump document", "", 0, 0, "every object's property values of the active document"},
-        {"dump selection", "", 0, 0, "the selection's properties as the panel reads them"},
-        {"dump", "SELECTOR", 1, 1, "the outer HTML of every element matching the selector"},
+        {ExpectEvent, "expect event", "NAME N", 2, 2, false, 0,
+         "how many panel events of that name reached the page root since the host started or the last "
+         "clear events: PROP_VIEW_REFRESHED, PROP_EDIT_POPUP_SHOWN, PROP_EDIT_FINISHED, "
+         "PROP_GENERATE_CONTENT (or their codes 1028 to 1031)"},
+        {ExpectError, "expect error", "MESSAGE COMMAND [ARGUMENTS...]", 2, kAny, true, 1,
+         "run the command and expect it to be refused with an error containing MESSAGE; the scenario "
+         "goes on"},
+        {DumpDocument, "dump document", "", 0, 0, false, 0,
+         "every object's property values of the active document"},
+        {DumpSelection, "dump selection", "", 0, 0, false, 0,
+         "the selection's properties as the panel reads them"},
+        {Dump, "dump", "SELECTOR", 1, 1, false, 0, "the outer HTML of every element matching the selector"},
     };
     return commands;
+}
+
+const ScenarioCommandInfo& ScenarioParser::Info(ScenarioCommandId id) {
+    const auto& commands = Commands();
+    auto found = std::find_if(commands.begin(), commands.end(),
+                              [id](const ScenarioCommandInfo& info) { return info.id == id; });
+    assert(found != commands.end() && "every command id has a table entry");
+    return *found;
 }
 
 std::vector<std::string> ScenarioParser::SplitWords(std::string_view line) {
@@ -166,6 +207,13 @@ ScenarioCommand ScenarioParser::ParseLine(std::string_view text, const std::stri
     } catch (const std::invalid_argument& e) {
         throw ScenarioError(source, line, e.what());
     }
+    return ParseWords(std::move(words), source, line);
+}
+
+ScenarioCommand ScenarioParser::ParseWords(std::vector<std::string> words, const std::string& source,
+                                           std::size_t line) {
+    if (words.empty())
+        throw ScenarioError(source, line, "a command is missing");
     ScenarioCommand command{source, line, words.front(), {}};
     std::size_t first = 1;
     if (words.size() > 1) {
@@ -176,22 +224,32 @@ ScenarioCommand ScenarioParser::ParseLine(std::string_view text, const std::stri
         } else if (command.name == "expect") {
             throw ScenarioError(source, line,
                                 "unknown expectation '" + words[1] +
-                                    "' (count, attr, text, state, style, value, boxes, option or log)");
+                                    "' (count, attr, text, state, style, input, value, boxes, box, "
+                                    "option, log, event or error)");
         }
     }
     const ScenarioCommandInfo* info = FindCommand(command.name);
     if (info == nullptr)
         throw ScenarioError(source, line, "unknown command '" + command.name + "' (see --help)");
+    command.id = info->id;
     command.arguments.assign(words.begin() + std::ptrdiff_t(std::min(first, words.size())), words.end());
-    if (command.arguments.size() < info->minArguments || command.arguments.size() > info->maxArguments)
+    if (command.arguments.size() < info->minArguments || command.arguments.size() > info->maxArguments) {
+        const bool bounded = info->maxArguments != std::numeric_limits<std::size_t>::max();
         throw ScenarioError(
             source, line,
             command.name + " takes " +
-                (info->minArguments == info->maxArguments
+                (!bounded ? "at least " + std::to_string(info->minArguments)
+                 : info->minArguments == info->maxArguments
                      ? std::to_string(info->minArguments)
                      : std::to_string(info->minArguments) + " to " + std::to_string(info->maxArguments)) +
                 " argument" + (info->maxArguments == 1 ? "" : "s") + ", not " +
                 std::to_string(command.arguments.size()) + " (" + Expected(*info) + ")");
+    }
+    if (info->innerFrom != 0) {
+        std::vector<std::string> innerWords(command.arguments.begin() + std::ptrdiff_t(info->innerFrom),
+                                            command.arguments.end());
+        command.inner = std::make_shared<ScenarioCommand>(ParseWords(std::move(innerWords), source, line));
+    }
     return command;
 }
 

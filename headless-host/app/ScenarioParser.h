@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -25,6 +26,52 @@ private:
     std::string message_;
 };
 
+// Every command of the language. A runner switches over these without a default, so that the
+// compiler points at every place a new command must be handled.
+enum class ScenarioCommandId {
+    Open,
+    Activate,
+    Deactivate,
+    Select,
+    Lock,
+    On,
+    Pump,
+    Hold,
+    Release,
+    Click,
+    Type,
+    Key,
+    Choose,
+    Expand,
+    Dismiss,
+    Focus,
+    ScriptAttr,
+    Set,
+    Undo,
+    Redo,
+    Locale,
+    Answer,
+    Option,
+    ClearLog,
+    ClearEvents,
+    ExpectCount,
+    ExpectAttr,
+    ExpectText,
+    ExpectState,
+    ExpectStyle,
+    ExpectInput,
+    ExpectValue,
+    ExpectBoxes,
+    ExpectBox,
+    ExpectOption,
+    ExpectLog,
+    ExpectEvent,
+    ExpectError,
+    DumpDocument,
+    DumpSelection,
+    Dump,
+};
+
 struct ScenarioCommand {
     std::string source; // the file, or "--run"
     std::size_t line = 0;
@@ -32,14 +79,22 @@ struct ScenarioCommand {
     // then its arguments.
     std::string name;
     std::vector<std::string> arguments;
+    ScenarioCommandId id = ScenarioCommandId::Pump;
+    // The command that "on" and "expect error" wrap (its words are the last arguments), else null.
+    std::shared_ptr<const ScenarioCommand> inner;
 };
 
 // One command of the language, as --help shows it.
 struct ScenarioCommandInfo {
+    ScenarioCommandId id;
     const char* name;
     const char* usage; // the arguments
     std::size_t minArguments;
     std::size_t maxArguments;
+    // Whether the UI loop runs after the command (unless held): it can post work.
+    bool pumps;
+    // The first argument that starts a wrapped command, or 0 when the command wraps none.
+    std::size_t innerFrom;
     const char* description;
 };
 
@@ -61,8 +116,13 @@ public:
     // Commands given on the command line, separated by ";" outside quotes; "line" numbers count them.
     static std::vector<ScenarioCommand> ParseInline(std::string_view commands);
 
+    // The table entry of a command.
+    static const ScenarioCommandInfo& Info(ScenarioCommandId id);
+
 private:
     static ScenarioCommand ParseLine(std::string_view text, const std::string& source, std::size_t line);
+    static ScenarioCommand ParseWords(std::vector<std::string> words, const std::string& source,
+                                      std::size_t line);
 };
 
 } // namespace headless

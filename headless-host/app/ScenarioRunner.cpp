@@ -19,6 +19,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
+#include <cassert>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -59,8 +61,10 @@ std::optional<double> Number(const std::string& text) {
     return value;
 }
 
+// A scenario's words are bytes as written, not always UTF-8: bad bytes show as U+FFFD instead of
+// making the message itself fail.
 std::string Quoted(const std::string& text) {
-    return nlohmann::json(text).dump();
+    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::vector<std::wstring> SplitNames(const std::string& text, char separator) {
@@ -150,6 +154,72 @@ const std::map<std::string, std::uint32_t>& KeyNames() {
     return keys;
 }
 
+// The panel's application events, by the names its code gives them.
+constexpr std::array<std::pair<const char*, std::uint32_t>, 4> kPanelEvents = {{
+    {"PROP_VIEW_REFRESHED", 1028},
+    {"PROP_EDIT_POPUP_SHOWN", 1029},
+    {"PROP_EDIT_FINISHED", 1030},
+    {"PROP_GENERATE_CONTENT", 1031},
+}};
+
+// A panel event by name, or by its code written in decimal or as 0x…
+std::optional<std::uint32_t> PanelEventCode(const std::string& text) {
+    for (const auto& [name, code] : kPanelEvents) {
+        if (text == name)
+            return code;
+    }
+    std::optional<long long> number;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        long long value = 0;
+        auto [end, error] = std::from_chars(text.data() + 2, text.data() + text.size(), value, 16);
+        if (error == std::errc() && end == text.data() + text.size() && text.size() > 2)
+            number = value;
+    } else {
+        number = Integer(text);
+    }
+    for (const auto& [name, code] : kPanelEvents) {
+        if (number && *number == code)
+            return code;
+    }
+    return std::nullopt;
+}
+
+std::string ButtonsName(std::uint32_t flags) {
+    switch (flags & host::MessageBoxFlags::kButtonsMask) {
+    case host::MessageBoxFlags::kOk:
+        return "ok";
+    case host::MessageBoxFlags::kOkCancel:
+        return "ok-cancel";
+    case host::MessageBoxFlags::kYesNoCancel:
+        return "yes-no-cancel";
+    case host::MessageBoxFlags::kYesNo:
+        return "yes-no";
+    }
+    return "buttons " + std::to_string(flags & host::MessageBoxFlags::kButtonsMask);
+}
+
+std::string IconName(std::uint32_t flags) {
+    switch (flags & 0xF0u) {
+    case 0:
+        return "none";
+    case host::MessageBoxFlags::kIconError:
+        return "error";
+    case host::MessageBoxFlags::kIconQuestion:
+        return "question";
+    case host::MessageBoxFlags::kIconWarning:
+        return "warning";
+    case host::MessageBoxFlags::kIconInformation:
+        return "information";
+    }
+    return "icon " + std::to_string(flags & 0xF0u);
+}
+
+bool IsExpectationOrDump(ScenarioCommandId id) {
+    using enum ScenarioCommandId;
+    const std::string_view name = ScenarioParser::Info(id).name;
+    return id != ExpectError && (name.starts_with("expect") || name.starts_with("dump"));
+}
+
 } // namespace
 
 ScenarioRunner::ScenarioRunner(HostSession& session, std::ostream& out, std::ostream& errors,
@@ -203,6 +273,7 @@ bool ScenarioRunner::ValueMatches(const std::string& found, const std::string& e
 }
 
 void ScenarioRunner::Validate(const ScenarioCommand& command) {
+    using enum ScenarioCommandId;
     const auto& name = command.name;
     const auto& arguments = command.arguments;
     auto reject = [&command](const std::string& message) {
@@ -214,35 +285,113 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             reject(name + ": " + Quoted(text) + " is not a count");
     };
     try {
-        if (name == "lock") {
+        switch (command.id) {
+        case Open:
+            if (arguments.size() == 2 && arguments[1] != "inactive")
+                reject("open takes \"inactive\" after the file, not " + Quoted(arguments[1]));
+            break;
+        case Lock: {
             auto state = Integer(arguments[0]);
             if (!state || *state < 0 || *state > 3)
                 reject("lock takes 0, 1 (write), 2 (read) or 3 (both), not " + Quoted(arguments[0]));
-        } else if (name == "answer") {
+            break;
+        }
+        case On:
+            switch (command.inner->id) {
+            case Select:
+            case Lock:
+            case Set:
+            case Undo:
+            case Redo:
+            case ExpectValue:
+            case DumpDocument:
+            case DumpSelection:
+                break;
+            default:
+                reject("on runs select, lock, set, undo, redo, expect value, dump document or dump "
+                       "selection, not " +
+                       command.inner->name);
+            }
+            Validate(*command.inner);
+            break;
+        case ExpectError:
+            if (IsExpectationOrDump(command.inner->id) || command.inner->id == ExpectError ||
+                command.inner->id == Pump || command.inner->id == Hold || command.inner->id == Release)
+                reject("expect error takes a command that can be refused, not " + command.inner->name);
+            Validate(*command.inner);
+            break;
+        case Answer:
             if (arguments[0] != "yes" && arguments[0] != "no" && arguments[0] != "yes-dont-ask")
                 reject("answer takes yes, no or yes-dont-ask, not " + Quoted(arguments[0]));
-        } else if (name == "key") {
+            break;
+        case Key:
             ParseKey(arguments[0]);
-        } else if (name == "expect count") {
+            break;
+        case ExpectCount:
+        case ExpectLog:
             requireCount(arguments[1]);
-        } else if (name == "expect boxes") {
+            break;
+        case ExpectBoxes:
             requireCount(arguments[0]);
-        } else if (name == "expect log") {
+            break;
+        case ExpectEvent:
+            if (!PanelEventCode(arguments[0]))
+                reject("unknown panel event " + Quoted(arguments[0]) +
+                       " (PROP_VIEW_REFRESHED, PROP_EDIT_POPUP_SHOWN, PROP_EDIT_FINISHED, "
+                       "PROP_GENERATE_CONTENT or 1028 to 1031)");
             requireCount(arguments[1]);
-        } else if (name == "option" || name == "expect option") {
+            break;
+        case ExpectBox:
+            if (arguments[0] != "text" && arguments[0] != "caption" && arguments[0] != "buttons" &&
+                arguments[0] != "icon")
+                reject("expect box checks text, caption, buttons or icon, not " + Quoted(arguments[0]));
+            break;
+        case Option:
+        case ExpectOption:
             if (arguments[2] != "on" && arguments[2] != "off")
                 reject(name + " takes on or off, not " + Quoted(arguments[2]));
-        } else if (name == "expect state") {
+            break;
+        case ExpectState: {
             std::string state = arguments[1];
             if (state.starts_with('!'))
                 state.erase(0, 1);
             if (PageInspector::StateBit(state) == 0)
                 reject("unknown state " + Quoted(state) +
                        " (expanded, collapsed, disabled, current, checked, focus, popup)");
-        } else if (name == "expect value") {
+            break;
+        }
+        case ExpectValue:
             ParsePropertyPath(arguments[1]);
-        } else if (name == "set") {
+            break;
+        case Set:
             ParsePropertyPath(arguments[0]);
+            break;
+        case Activate:
+        case Deactivate:
+        case Select:
+        case Pump:
+        case Hold:
+        case Release:
+        case Click:
+        case Type:
+        case Choose:
+        case Expand:
+        case Dismiss:
+        case Focus:
+        case ScriptAttr:
+        case Undo:
+        case Redo:
+        case Locale:
+        case ClearLog:
+        case ClearEvents:
+        case ExpectAttr:
+        case ExpectText:
+        case ExpectStyle:
+        case ExpectInput:
+        case DumpDocument:
+        case DumpSelection:
+        case Dump:
+            break;
         }
     } catch (const std::invalid_argument& e) {
         reject(name + ": " + e.what());
@@ -290,15 +439,30 @@ void ScenarioRunner::Fail(const ScenarioCommand& command, const std::string& mes
 }
 
 std::size_t ScenarioRunner::ActiveDocument() const {
+    if (targetDocument_)
+        return *targetDocument_;
     auto active = session_.Workspace().ActiveIndex();
     if (!active)
-        throw CommandError("no document view is active");
+        throw CommandError("No document view is active");
     return *active;
+}
+
+std::size_t ScenarioRunner::DocumentIndex(const std::string& view) const {
+    DocumentWorkspace& workspace = session_.Workspace();
+    auto number = Integer(view);
+    std::optional<std::size_t> index;
+    for (std::size_t i = 0; i < workspace.DocumentCount(); ++i)
+        if ((number && *number == std::int64_t(i + 1)) ||
+            workspace.Document(i).state->Model().name == so::WideFromUtf8(view))
+            index = i;
+    if (!index)
+        throw CommandError("no open document is " + Quoted(view));
+    return *index;
 }
 
 void ScenarioRunner::SetSelectionValue(const std::string& propertyPath, const std::string& value) {
     std::vector<std::wstring> path = ParsePropertyPath(propertyPath);
-    so::Ref selection = session_.Workspace().ActiveView().Selection();
+    so::Ref selection = session_.Workspace().View(ActiveDocument()).Selection();
     if (!selection)
         throw CommandError("nothing is selected");
     so::Ref context;
@@ -381,69 +545,11 @@ void ScenarioRunner::SetSelectionValue(const std::string& propertyPath, const st
 }
 
 bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesystem::path& baseFolder) {
-    if (command.name.starts_with("expect") || command.name.starts_with("dump")) {
-        Check(command);
-        return false;
-    }
-    if (command.name == "click" || command.name == "type" || command.name == "key" ||
-        command.name == "choose" || command.name == "expand" || command.name == "dismiss" ||
-        command.name == "focus") {
-        Input(command);
-        return true;
-    }
-    if (command.name == "script attr") {
-        ElementRef root = ElementRef::Adopt(session_.RootElement());
-        ElementRef element = PageInspector(root.Get()).First(command.arguments[0]);
-        if (!element)
-            throw CommandError("no element matches " + Quoted(command.arguments[0]));
-        const std::wstring value = so::WideFromUtf8(command.arguments[2]);
-        if (HtmlEngineAPI()->SetAttributeByName(element.Get(), command.arguments[1].c_str(), value.c_str()) !=
-            kHtmlOk)
-            throw CommandError("the page refused the attribute " + Quoted(command.arguments[1]));
-        return false;
-    }
-    if (command.name == "hold" || command.name == "release") {
-        bool hold = command.name == "hold";
-        if (held_ == hold)
-            throw CommandError(held_ ? "the UI loop is already held" : "the UI loop is not held");
-        held_ = hold;
-        return !held_;
-    }
-    if (command.name == "pump") {
-        // Also while held: a scenario may let one idle time pass and keep holding the next.
-        session_.Pump();
-        return false;
-    }
-    if (command.name == "answer") {
-        const std::string& answer = command.arguments[0];
-        session_.Workspace().MessageBoxes().QueueAnswer(
-            {answer == "no" ? host::MessageBoxAnswer::kNo : host::MessageBoxAnswer::kYes,
-             answer == "yes-dont-ask"});
-        return false;
-    }
-    if (command.name == "option") {
-        // The host's options raise no events: the panel reads them when it needs them.
-        std::wstring group = so::WideFromUtf8(command.arguments[0]);
-        std::wstring option = so::WideFromUtf8(command.arguments[1]);
-        so::Call<host::UserOptions::SetBool>(session_.Workspace().UserOptions(), group.c_str(),
-                                             option.c_str(),
-                                             std::uint8_t(command.arguments[2] == "on" ? 1 : 0), nullptr);
-        return false;
-    }
-    if (command.name == "clear log") {
-        if (!session_.ForgetLogEntries())
-            throw CommandError("the host has no logger");
-        return false;
-    }
-    ChangeHost(command, baseFolder);
-    return true;
-}
-
-void ScenarioRunner::ChangeHost(const ScenarioCommand& command, const std::filesystem::path& baseFolder) {
-    const std::string& name = command.name;
+    using enum ScenarioCommandId;
     const auto& arguments = command.arguments;
     DocumentWorkspace& workspace = session_.Workspace();
-    if (name == "open") {
+    switch (command.id) {
+    case Open: {
         std::size_t index = 0;
         if (arguments[0] == "sample") {
             index = workspace.OpenSample();
@@ -455,134 +561,317 @@ void ScenarioRunner::ChangeHost(const ScenarioCommand& command, const std::files
             std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             index = workspace.Open(ParseDocument(text, arguments[0]));
         }
-        workspace.Activate(index);
-    } else if (name == "activate") {
-        auto number = Integer(arguments[0]);
-        std::optional<std::size_t> index;
-        for (std::size_t i = 0; i < workspace.DocumentCount(); ++i)
-            if ((number && *number == std::int64_t(i + 1)) ||
-                workspace.Document(i).state->Model().name == so::WideFromUtf8(arguments[0]))
-                index = i;
-        if (!index)
-            throw CommandError("no open document is " + Quoted(arguments[0]));
-        workspace.Activate(*index);
-    } else if (name == "deactivate") {
+        if (arguments.size() == 1)
+            workspace.Activate(index);
+        break;
+    }
+    case Activate:
+        workspace.Activate(DocumentIndex(arguments[0]));
+        break;
+    case Deactivate:
         workspace.Deactivate();
-    } else if (name == "select") {
+        break;
+    case Select: {
         std::vector<std::wstring> names;
         if (arguments[0] != "none")
             names = SplitNames(arguments[0], ',');
-        workspace.Select(names);
-    } else if (name == "lock") {
-        workspace.SetLockedState(std::uint32_t(*Integer(arguments[0])));
-    } else if (name == "set") {
+        workspace.Select(ActiveDocument(), names);
+        break;
+    }
+    case Lock:
+        workspace.SetLockedState(ActiveDocument(), std::uint32_t(*Integer(arguments[0])));
+        break;
+    case On: {
+        const std::optional<std::size_t> previous =
+            std::exchange(targetDocument_, DocumentIndex(arguments[0]));
+        try {
+            Execute(*command.inner, baseFolder);
+        } catch (...) {
+            targetDocument_ = previous;
+            throw;
+        }
+        targetDocument_ = previous;
+        return ScenarioParser::Info(command.inner->id).pumps;
+    }
+    case Pump:
+        // Also while held: a scenario may let one idle time pass and keep holding the next.
+        session_.Pump();
+        break;
+    case Hold:
+    case Release: {
+        const bool hold = command.id == Hold;
+        if (held_ == hold)
+            throw CommandError(held_ ? "the UI loop is already held" : "the UI loop is not held");
+        held_ = hold;
+        break;
+    }
+    case Click:
+    case Type:
+    case Key:
+    case Choose:
+    case Expand:
+    case Dismiss:
+    case Focus:
+        Input(command);
+        break;
+    case ScriptAttr: {
+        ElementRef root = ElementRef::Adopt(session_.RootElement());
+        ElementRef element = PageInspector(root.Get()).First(arguments[0]);
+        if (!element)
+            throw CommandError("no element matches " + Quoted(arguments[0]));
+        const std::wstring value = so::WideFromUtf8(arguments[2]);
+        if (HtmlEngineAPI()->SetAttributeByName(element.Get(), arguments[1].c_str(), value.c_str()) !=
+            kHtmlOk)
+            throw CommandError("the page refused the attribute " + Quoted(arguments[1]));
+        break;
+    }
+    case Set:
         SetSelectionValue(arguments[0], arguments[1]);
-    } else if (name == "undo" || name == "redo") {
-        ActiveDocument();
-        SOResult code = name == "undo" ? workspace.Undo() : workspace.Redo();
+        break;
+    case Undo:
+    case Redo: {
+        const std::size_t index = ActiveDocument();
+        SOResult code = command.id == Undo ? workspace.Undo(index) : workspace.Redo(index);
         if (code == so::kNothingProvided)
-            throw CommandError(std::string("there is nothing to ") + name);
-    } else if (name == "locale") {
+            throw CommandError("there is nothing to " + command.name);
+        break;
+    }
+    case Locale: {
         std::wstring language = so::WideFromUtf8(arguments[0]);
         so::Call<host::LocaleManager::SetLanguage>(session_.LocaleManager(), language.c_str());
         session_.Window().NotifyLocaleChanged();
-    } else {
-        throw CommandError("the command is not available");
+        break;
     }
+    case Answer: {
+        const std::string& answer = arguments[0];
+        workspace.MessageBoxes().QueueAnswer(
+            {answer == "no" ? host::MessageBoxAnswer::kNo : host::MessageBoxAnswer::kYes,
+             answer == "yes-dont-ask"});
+        break;
+    }
+    case Option: {
+        // The host's options raise no events: the panel reads them when it needs them.
+        std::wstring group = so::WideFromUtf8(arguments[0]);
+        std::wstring option = so::WideFromUtf8(arguments[1]);
+        so::Call<host::UserOptions::SetBool>(workspace.UserOptions(), group.c_str(), option.c_str(),
+                                             std::uint8_t(arguments[2] == "on" ? 1 : 0), nullptr);
+        break;
+    }
+    case ClearLog:
+        if (!session_.ForgetLogEntries())
+            throw CommandError("the host has no logger");
+        break;
+    case ClearEvents:
+        session_.Window().ForgetBehaviorEvents();
+        break;
+    case ExpectError:
+        ExpectRefusal(command, baseFolder);
+        return ScenarioParser::Info(command.inner->id).pumps;
+    case ExpectCount:
+    case ExpectAttr:
+    case ExpectText:
+    case ExpectState:
+    case ExpectStyle:
+    case ExpectInput:
+    case ExpectValue:
+    case ExpectBoxes:
+    case ExpectBox:
+    case ExpectOption:
+    case ExpectLog:
+    case ExpectEvent:
+    case DumpDocument:
+    case DumpSelection:
+    case Dump:
+        Check(command);
+        break;
+    }
+    return ScenarioParser::Info(command.id).pumps;
+}
+
+void ScenarioRunner::ExpectRefusal(const ScenarioCommand& command, const std::filesystem::path& baseFolder) {
+    const ScenarioCommand& inner = *command.inner;
+    const std::string& expected = command.arguments[0];
+    std::optional<std::string> refusal;
+    std::optional<std::string>* outer = std::exchange(refusal_, &refusal);
+    try {
+        Execute(inner, baseFolder);
+    } catch (const DocumentFileError& e) {
+        refusal = e.what();
+    } catch (const so::ServiceObjectException& e) {
+        refusal = e.Message();
+    } catch (const std::exception& e) {
+        refusal = e.what();
+    }
+    refusal_ = outer;
+    if (!refusal)
+        Fail(command, "expected " + inner.name + " to be refused with " + Quoted(expected) +
+                          " but it was carried out");
+    else if (refusal->find(expected) == std::string::npos)
+        Fail(command, "expected " + inner.name + " to be refused with " + Quoted(expected) +
+                          " but it was refused with " + Quoted(*refusal));
 }
 
 void ScenarioRunner::Input(const ScenarioCommand& command) {
-    const std::string& name = command.name;
+    using enum ScenarioCommandId;
     const auto& arguments = command.arguments;
     html::InputDriver input(session_.Window());
     ElementRef root = ElementRef::Adopt(session_.RootElement());
     PageInspector page(root.Get());
-    auto inputDone = [&](bool done, const std::string& what) {
-        if (!done)
-            Fail(command,
-                 what + " had no effect: " +
-                     (name == "dismiss" ? "no popup is shown"
-                                        : "the element is disabled, outside the document or does not "
-                                          "take that input"));
-    };
-
-    if (name == "click") {
-        inputDone(input.Click(page.First(arguments[0]).Get()), "click " + Quoted(arguments[0]));
-    } else if (name == "type") {
-        inputDone(input.TypeText(page.First(arguments[0]).Get(), so::WideFromUtf8(arguments[1])),
-                  "type into " + Quoted(arguments[0]));
-    } else if (name == "key") {
+    bool done = false;
+    std::string what;
+    switch (command.id) {
+    case Click:
+        done = input.Click(page.First(arguments[0]).Get());
+        what = "click " + Quoted(arguments[0]);
+        break;
+    case Type:
+        done = input.TypeText(page.First(arguments[0]).Get(), so::WideFromUtf8(arguments[1]));
+        what = "type into " + Quoted(arguments[0]);
+        break;
+    case Key: {
         KeyPress press = ParseKey(arguments[0]);
-        inputDone(input.PressKey(press.virtualKey, press.modifiers), "key " + arguments[0]);
-    } else if (name == "choose") {
-        inputDone(input.ChooseOption(page.First(arguments[0]).Get(), so::WideFromUtf8(arguments[1])),
-                  "choose " + Quoted(arguments[1]) + " in " + Quoted(arguments[0]));
-    } else if (name == "expand") {
-        inputDone(input.ExpandTab(page.First(arguments[0]).Get()), "expand " + Quoted(arguments[0]));
-    } else if (name == "dismiss") {
-        inputDone(input.DismissPopup(), "dismiss");
-    } else if (name == "focus") {
-        inputDone(input.MoveFocus(page.First(arguments[0]).Get()), "focus " + Quoted(arguments[0]));
+        done = input.PressKey(press.virtualKey, press.modifiers);
+        what = "key " + arguments[0];
+        break;
     }
+    case Choose:
+        done = input.ChooseOption(page.First(arguments[0]).Get(), so::WideFromUtf8(arguments[1]));
+        what = "choose " + Quoted(arguments[1]) + " in " + Quoted(arguments[0]);
+        break;
+    case Expand:
+        done = input.ExpandTab(page.First(arguments[0]).Get());
+        what = "expand " + Quoted(arguments[0]);
+        break;
+    case Dismiss:
+        done = input.DismissPopup();
+        what = "dismiss";
+        break;
+    case Focus:
+        done = input.MoveFocus(page.First(arguments[0]).Get());
+        what = "focus " + Quoted(arguments[0]);
+        break;
+    default:
+        assert(false && "only user input reaches Input");
+        return;
+    }
+    if (done)
+        return;
+    std::string message =
+        what + " had no effect: " +
+        (command.id == Dismiss ? "no popup is shown"
+                               : "the element is disabled, outside the document or does not "
+                                 "take that input");
+    // Inside "expect error" a user's input that does nothing is the refusal expected.
+    if (refusal_ != nullptr)
+        *refusal_ = std::move(message);
+    else
+        Fail(command, message);
 }
 
 void ScenarioRunner::Check(const ScenarioCommand& command) {
-    const std::string& name = command.name;
+    using enum ScenarioCommandId;
     const auto& arguments = command.arguments;
     DocumentWorkspace& workspace = session_.Workspace();
     ElementRef root = ElementRef::Adopt(session_.RootElement());
     PageInspector page(root.Get());
     // An expectation about an element that is not there fails like any other expectation.
-    std::vector<ElementRef> matches;
-    if (name == "expect attr" || name == "expect text" || name == "expect state" || name == "expect style") {
-        matches = page.All(arguments[0]);
-        if (matches.empty()) {
+    auto firstMatch = [&]() {
+        std::vector<ElementRef> matches = page.All(arguments[0]);
+        if (matches.empty())
             Fail(command, "expected an element matching " + Quoted(arguments[0]) + " but found none");
-            return;
-        }
-    }
+        return matches.empty() ? ElementRef() : std::move(matches.front());
+    };
 
-    if (name == "expect count") {
+    switch (command.id) {
+    case ExpectCount: {
         std::size_t found = page.All(arguments[0]).size();
         if (std::int64_t(found) != *Integer(arguments[1]))
             Fail(command, "expected " + arguments[1] + " elements matching " + Quoted(arguments[0]) +
                               " but found " + std::to_string(found));
-    } else if (name == "expect attr") {
-        const ElementRef& element = matches.front();
-        auto value = PageInspector::Attribute(element.Get(), arguments[1]);
-        if (!value || *value != arguments[2])
-            Fail(command, "expected attribute " + arguments[1] + "=" + Quoted(arguments[2]) + " on " +
-                              Quoted(arguments[0]) + " but found " +
-                              (value ? Quoted(*value) : std::string("no such attribute")));
-    } else if (name == "expect text") {
-        std::string text = PageInspector::Text(matches.front().Get());
-        if (text != arguments[1])
-            Fail(command, "expected the text " + Quoted(arguments[1]) + " in " + Quoted(arguments[0]) +
-                              " but found " + Quoted(text));
-    } else if (name == "expect state") {
-        bool negated = arguments[1].starts_with('!');
-        std::string stateName = negated ? arguments[1].substr(1) : arguments[1];
-        std::uint32_t state = PageInspector::State(matches.front().Get());
-        bool set = (state & PageInspector::StateBit(stateName)) != 0;
-        if (set == negated)
-            Fail(command, "expected " + Quoted(arguments[0]) + (negated ? " not to be " : " to be ") +
-                              stateName + " but found the states " + PageInspector::StateNames(state));
-    } else if (name == "expect style") {
-        std::string value = PageInspector::Style(matches.front().Get(), arguments[1]);
-        if (value != arguments[2])
-            Fail(command, "expected the style " + arguments[1] + ": " + Quoted(arguments[2]) + " on " +
-                              Quoted(arguments[0]) + " but found " + Quoted(value));
-    } else if (name == "expect value") {
+        break;
+    }
+    case ExpectAttr:
+        if (ElementRef element = firstMatch()) {
+            auto value = PageInspector::Attribute(element.Get(), arguments[1]);
+            if (!value || *value != arguments[2])
+                Fail(command, "expected attribute " + arguments[1] + "=" + Quoted(arguments[2]) + " on " +
+                                  Quoted(arguments[0]) + " but found " +
+                                  (value ? Quoted(*value) : std::string("no such attribute")));
+        }
+        break;
+    case ExpectText:
+        if (ElementRef element = firstMatch()) {
+            std::string text = PageInspector::Text(element.Get());
+            if (text != arguments[1])
+                Fail(command, "expected the text " + Quoted(arguments[1]) + " in " + Quoted(arguments[0]) +
+                                  " but found " + Quoted(text));
+        }
+        break;
+    case ExpectState:
+        if (ElementRef element = firstMatch()) {
+            bool negated = arguments[1].starts_with('!');
+            std::string stateName = negated ? arguments[1].substr(1) : arguments[1];
+            std::uint32_t state = PageInspector::State(element.Get());
+            bool set = (state & PageInspector::StateBit(stateName)) != 0;
+            if (set == negated)
+                Fail(command, "expected " + Quoted(arguments[0]) + (negated ? " not to be " : " to be ") +
+                                  stateName + " but found the states " + PageInspector::StateNames(state));
+        }
+        break;
+    case ExpectStyle:
+        if (ElementRef element = firstMatch()) {
+            std::string value = PageInspector::Style(element.Get(), arguments[1]);
+            if (value != arguments[2])
+                Fail(command, "expected the style " + arguments[1] + ": " + Quoted(arguments[2]) + " on " +
+                                  Quoted(arguments[0]) + " but found " + Quoted(value));
+        }
+        break;
+    case ExpectInput:
+        if (ElementRef element = firstMatch()) {
+            std::string value = PageInspector::ValueText(element.Get());
+            if (value != arguments[1])
+                Fail(command, "expected " + Quoted(arguments[0]) + " to hold " + Quoted(arguments[1]) +
+                                  " but it holds " + Quoted(value));
+        }
+        break;
+    case ExpectValue: {
         std::string found = workspace.PropertyValue(ActiveDocument(), so::WideFromUtf8(arguments[0]),
                                                     ParsePropertyPath(arguments[1]));
         if (!ValueMatches(found, arguments[2]))
             Fail(command, "expected " + arguments[0] + " " + arguments[1] + " = " + arguments[2] +
                               " but found " + found);
-    } else if (name == "expect boxes") {
+        break;
+    }
+    case ExpectBoxes: {
         std::size_t shown = workspace.MessageBoxes().History().size();
         if (std::int64_t(shown) != *Integer(arguments[0]))
             Fail(command, "expected " + arguments[0] + " message boxes but found " + std::to_string(shown));
-    } else if (name == "expect option") {
+        break;
+    }
+    case ExpectBox: {
+        std::vector<MessageBoxService::ShownBox> shown = workspace.MessageBoxes().History();
+        if (shown.empty()) {
+            Fail(command, "expected a message box but none was shown");
+            break;
+        }
+        const MessageBoxService::ShownBox& box = shown.back();
+        const std::string& field = arguments[0];
+        if (field == "text") {
+            std::string text = so::Utf8FromWide(MessageBoxService::PlainText(box.html));
+            if (text.find(arguments[1]) == std::string::npos)
+                Fail(command, "expected the message box's text to contain " + Quoted(arguments[1]) +
+                                  " but it reads " + Quoted(text));
+        } else {
+            std::string found = field == "caption"   ? so::Utf8FromWide(box.caption)
+                                : field == "buttons" ? ButtonsName(box.flags)
+                                                     : IconName(box.flags);
+            if (found != arguments[1])
+                Fail(command, "expected the message box's " + field + " " + Quoted(arguments[1]) +
+                                  " but found " + Quoted(found));
+        }
+        break;
+    }
+    case ExpectOption: {
         std::wstring group = so::WideFromUtf8(arguments[0]);
         std::wstring option = so::WideFromUtf8(arguments[1]);
         std::uint8_t value = 0;
@@ -591,21 +880,37 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
         if (found != arguments[2])
             Fail(command, "expected the option " + arguments[0] + " " + arguments[1] + " to be " +
                               arguments[2] + " but found " + found);
-    } else if (name == "expect log") {
+        break;
+    }
+    case ExpectLog: {
         std::optional<std::uint64_t> found = session_.CountLogEntries(arguments[0]);
         if (!found)
             throw CommandError("the host has no logger");
         if (std::int64_t(*found) != *Integer(arguments[1]))
             Fail(command, "expected " + arguments[1] + " log entries containing " + Quoted(arguments[0]) +
                               " but found " + std::to_string(*found));
-    } else if (name == "dump document") {
+        break;
+    }
+    case ExpectEvent: {
+        std::uint64_t found = session_.Window().BehaviorEventCount(*PanelEventCode(arguments[0]));
+        if (std::int64_t(found) != *Integer(arguments[1]))
+            Fail(command, "expected " + arguments[1] + " events " + arguments[0] + " but found " +
+                              std::to_string(found));
+        break;
+    }
+    case DumpDocument:
         out_ << workspace.DumpValues(ActiveDocument());
-    } else if (name == "dump selection") {
-        ActiveDocument();
-        out_ << workspace.DumpSelection();
-    } else if (name == "dump") {
+        break;
+    case DumpSelection:
+        out_ << workspace.DumpSelection(ActiveDocument());
+        break;
+    case Dump:
         for (const ElementRef& element : page.All(arguments[0]))
             out_ << PageInspector::OuterHtml(element.Get()) << "\n";
+        break;
+    default:
+        assert(false && "only expectations and dumps reach Check");
+        break;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,14 +51,18 @@ private:
     // Runs one command; true when the UI loop should run after it (unless held), false when it only
     // reads, scripts or pumps by itself.
     bool Execute(const ScenarioCommand& command, const std::filesystem::path& baseFolder);
-    // Documents, views, selections, values, locks, undo and redo, the language.
-    void ChangeHost(const ScenarioCommand& command, const std::filesystem::path& baseFolder);
-    // A user's input on the page; what a user could not do is a failure.
+    // A user's input on the page; what a user could not do is a failure (or, inside "expect
+    // error", the refusal).
     void Input(const ScenarioCommand& command);
+    // Runs the wrapped command and checks that it was refused with the expected message.
+    void ExpectRefusal(const ScenarioCommand& command, const std::filesystem::path& baseFolder);
     // Expectations and dumps.
     void Check(const ScenarioCommand& command);
     void Fail(const ScenarioCommand& command, const std::string& message);
+    // The document of "on VIEW" while it runs, else the active one.
     std::size_t ActiveDocument() const;
+    // An open document by number (from 1) or name.
+    std::size_t DocumentIndex(const std::string& view) const;
     void SetSelectionValue(const std::string& propertyPath, const std::string& value);
 
     HostSession& session_;
@@ -67,6 +72,9 @@ private:
     std::size_t failures_ = 0;
     bool stopRequested_ = false;
     bool held_ = false;
+    std::optional<std::size_t> targetDocument_;
+    // Where a refused input goes while "expect error" runs it.
+    std::optional<std::string>* refusal_ = nullptr;
 };
 
 } // namespace headless

@@ -37,6 +37,8 @@ options:
   --select NAME[,NAME...]|none
                        with --document: select these objects before the panel starts, so that the
                        panel is handed a documents collection with an active view and a selection
+  --inactive           with --document: open it before the panel starts but do not activate its view,
+                       so that the panel is handed a collection with views and none active
   --run "CMD; CMD"     run these commands (separated by ";") instead of a scenario file
   --stop-on-failure    stop at the first failed expectation (default: report all, exit 1 at the end)
   --locale LANG        the UI language at start (e.g. de); untranslated by default
@@ -65,6 +67,7 @@ struct Options {
     std::optional<std::string> inlineCommands;
     std::optional<std::string> document;
     std::optional<std::string> selectFirst;
+    bool inactive = false;
     bool stopOnFailure = false;
 };
 
@@ -112,6 +115,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, int& exitCode) {
             options.stopOnFailure = true;
             continue;
         }
+        if (argument == "--inactive") {
+            options.inactive = true;
+            continue;
+        }
         bool takesValue = argument == "--module" || argument == "--ui-resources" ||
                           argument == "--document" || argument == "--run" || argument == "--locale" ||
                           argument == "--log" || argument == "--select";
@@ -145,6 +152,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int& exitCode) {
         return fail("a scenario file and --run cannot be used together");
     if (options.selectFirst && !options.document)
         return fail("--select needs --document");
+    if (options.inactive && !options.document)
+        return fail("--inactive needs --document");
     return options;
 }
 
@@ -156,8 +165,10 @@ std::vector<headless::ScenarioCommand> LoadScenario(const std::string& file) {
     return headless::ScenarioParser::ParseText(text, file);
 }
 
-void OpenDocument(headless::DocumentWorkspace& workspace, const std::string& document) {
-    workspace.Activate(document == "sample" ? workspace.OpenSample() : workspace.OpenFile(document));
+std::size_t OpenDocument(headless::DocumentWorkspace& workspace, const std::string& document) {
+    std::size_t index = document == "sample" ? workspace.OpenSample() : workspace.OpenFile(document);
+    workspace.Activate(index);
+    return index;
 }
 
 void OpenFirstDocument(headless::HostSession& session, const std::string& document) {
@@ -165,19 +176,22 @@ void OpenFirstDocument(headless::HostSession& session, const std::string& docume
     session.Pump();
 }
 
-// Opens the document and selects objects before the panel exists.
+// Opens the document and selects objects before the panel exists; an inactive document's view is
+// deactivated again before the panel is handed the collection.
 void PrepareBeforePanel(Options& options) {
     std::vector<std::wstring> names;
-    if (*options.selectFirst != "none") {
+    if (options.selectFirst && *options.selectFirst != "none") {
         std::string rest = *options.selectFirst;
         for (std::size_t comma; (comma = rest.find(',')) != std::string::npos; rest.erase(0, comma + 1))
             names.push_back(so::WideFromUtf8(rest.substr(0, comma)));
         names.push_back(so::WideFromUtf8(rest));
     }
-    options.session.beforePanel = [document = *options.document,
-                                   names](headless::DocumentWorkspace& workspace) {
-        OpenDocument(workspace, document);
-        workspace.Select(names);
+    options.session.beforePanel = [document = *options.document, names,
+                                   inactive = options.inactive](headless::DocumentWorkspace& workspace) {
+        std::size_t index = OpenDocument(workspace, document);
+        workspace.Select(index, names);
+        if (inactive)
+            workspace.Deactivate();
     };
 }
 
@@ -234,10 +248,11 @@ int Run(Options options) {
     }
     for (const auto& command : commands)
         headless::ScenarioRunner::Validate(command);
-    if (options.selectFirst)
+    const bool beforePanel = options.selectFirst || options.inactive;
+    if (beforePanel)
         PrepareBeforePanel(options);
     headless::HostSession session(options.session, std::cerr);
-    if (options.document && !options.selectFirst)
+    if (options.document && !beforePanel)
         OpenFirstDocument(session, *options.document);
     if (!options.scenario && !options.inlineCommands) {
         if (!options.document)

@@ -212,51 +212,68 @@ void DocumentWorkspace::CloseAll() {
     }
 }
 
-DocumentViewObject& DocumentWorkspace::ActiveView() const {
+std::size_t DocumentWorkspace::RequireActive() const {
     auto index = ActiveIndex();
     if (!index)
         throw std::logic_error("No document view is active");
-    return so::ServiceObjectCppTheConcrete<DocumentViewObject>::From(documents_[*index].businessView.Get());
+    return *index;
+}
+
+DocumentViewObject& DocumentWorkspace::View(std::size_t index) const {
+    return so::ServiceObjectCppTheConcrete<DocumentViewObject>::From(Document(index).businessView.Get());
+}
+
+DocumentViewObject& DocumentWorkspace::ActiveView() const {
+    return View(RequireActive());
 }
 
 void DocumentWorkspace::Select(const std::vector<std::wstring>& objectNames) {
-    ActiveView().Select(objectNames);
+    Select(RequireActive(), objectNames);
+}
+
+void DocumentWorkspace::Select(std::size_t index, const std::vector<std::wstring>& objectNames) {
+    View(index).Select(objectNames);
 }
 
 void DocumentWorkspace::SetLockedState(std::uint32_t state) {
+    SetLockedState(RequireActive(), state);
+}
+
+void DocumentWorkspace::SetLockedState(std::size_t index, std::uint32_t state) {
     if (state > (host::BLDocumentView::kLockedForWrite | host::BLDocumentView::kLockedForRead))
         throw std::invalid_argument("A locked state is a bit set of 1 (write) and 2 (read)");
-    ActiveView().State()->SetLockedState(state);
+    View(index).State()->SetLockedState(state);
 }
 
 SOResult DocumentWorkspace::Undo() {
-    auto active = ActiveIndex();
-    if (!active)
-        throw std::logic_error("No document view is active");
-    ServiceObject* document = documents_[*active].document.Get();
-    ServiceObject* manager = nullptr;
-    if (ServiceProviderGetServiceObject(so::AtomOf(host::CommandsManager::kServiceName), &manager) ==
-            so::kOk &&
-        manager != nullptr) {
-        so::Ref held = so::Ref::Adopt(manager);
-        return so::Call<host::CommandsManager::Undo>(manager, document).value_or(so::kNothingProvided);
-    }
-    return *so::Call<host::BLDocument::Undo>(document);
+    return Undo(RequireActive());
 }
 
 SOResult DocumentWorkspace::Redo() {
-    auto active = ActiveIndex();
-    if (!active)
-        throw std::logic_error("No document view is active");
-    ServiceObject* document = documents_[*active].document.Get();
+    return Redo(RequireActive());
+}
+
+SOResult DocumentWorkspace::Undo(std::size_t index) {
+    return StepThroughCommands<host::CommandsManager::Undo, host::BLDocument::Undo>(index);
+}
+
+SOResult DocumentWorkspace::Redo(std::size_t index) {
+    return StepThroughCommands<host::CommandsManager::Redo, host::BLDocument::Redo>(index);
+}
+
+// Through the "CommandsManager" when one is registered (as the editor's menus do), else on the
+// document itself.
+template <class ManagerStep, class DocumentStep>
+SOResult DocumentWorkspace::StepThroughCommands(std::size_t index) {
+    ServiceObject* document = Document(index).document.Get();
     ServiceObject* manager = nullptr;
     if (ServiceProviderGetServiceObject(so::AtomOf(host::CommandsManager::kServiceName), &manager) ==
             so::kOk &&
         manager != nullptr) {
         so::Ref held = so::Ref::Adopt(manager);
-        return so::Call<host::CommandsManager::Redo>(manager, document).value_or(so::kNothingProvided);
+        return so::Call<ManagerStep>(manager, document).value_or(so::kNothingProvided);
     }
-    return *so::Call<host::BLDocument::Redo>(document);
+    return *so::Call<DocumentStep>(document);
 }
 
 std::string DocumentWorkspace::DumpValues(std::size_t index) const {
@@ -272,7 +289,11 @@ std::string DocumentWorkspace::DumpValues(std::size_t index) const {
 }
 
 std::string DocumentWorkspace::DumpSelection() const {
-    so::Ref selection = ActiveView().Selection();
+    return DumpSelection(RequireActive());
+}
+
+std::string DocumentWorkspace::DumpSelection(std::size_t index) const {
+    so::Ref selection = View(index).Selection();
     if (!selection)
         return {};
     so::Ref context;

@@ -60,14 +60,19 @@ public:
     bool Close(std::size_t index);
     void CloseAll();
 
-    // On the active view; raise std::logic_error when none is active, std::invalid_argument for an
-    // unknown object name or a locked state outside 0..3.
+    // On the active view (raise std::logic_error when none is active) or on the view of the document
+    // at `index`, active or not (std::out_of_range for an index that is not open). Raise
+    // std::invalid_argument for an unknown object name or a locked state outside 0..3.
     void Select(const std::vector<std::wstring>& objectNames);
+    void Select(std::size_t index, const std::vector<std::wstring>& objectNames);
     void SetLockedState(std::uint32_t state);
+    void SetLockedState(std::size_t index, std::uint32_t state);
     // Through the "CommandsManager" when one is registered, else on the document itself; 1 when there
     // is nothing to undo or redo. Failures raise ServiceObjectException.
     SOResult Undo();
     SOResult Redo();
+    SOResult Undo(std::size_t index);
+    SOResult Redo(std::size_t index);
 
     // Every property of every object of a document, one line each:
     // "<object>/<group>/…/<property> = <value as in document files>" with " [read-only]", " [hidden]";
@@ -76,6 +81,7 @@ public:
     // The properties of the active view's selection as the panel reads them (" [mixed]" where they
     // differ); empty when nothing is selected.
     std::string DumpSelection() const;
+    std::string DumpSelection(std::size_t index) const;
     // The value of one property of a document object, as in document files (or its read error, as
     // dumps show it). Raises std::invalid_argument for an unknown object or path.
     std::string PropertyValue(std::size_t index, const std::wstring& objectName,
@@ -90,8 +96,14 @@ public:
     UserOptionsService& Options() const;
     // The active view's business side; raises std::logic_error when none is active.
     DocumentViewObject& ActiveView() const;
+    // The business side of the view of the document at `index`.
+    DocumentViewObject& View(std::size_t index) const;
 
 private:
+    std::size_t RequireActive() const;
+    template <class ManagerStep, class DocumentStep>
+    SOResult StepThroughCommands(std::size_t index);
+
     so::Ref collection_;
     so::Ref messageBox_;
     so::Ref userOptions_;

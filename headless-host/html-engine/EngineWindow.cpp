@@ -72,4 +72,12 @@ void EngineWindow::NotifyLocaleChanged() {
     OnUIThread(*impl_).NotifyLocaleChanged();
 }
 
+std::uint64_t EngineWindow::BehaviorEventCount(std::uint32_t code) const {
+    return OnUIThread(*impl_).BehaviorEventCount(code);
+}
+
+void EngineWindow::ForgetBehaviorEvents() {
+    OnUIThread(*impl_).ForgetBehaviorEvents();
+}
+
 } // namespace html

@@ -96,6 +96,12 @@ public:
     // What the host does when the user switches the UI language: every attached handler is told.
     void NotifyLocaleChanged();
 
+    // How many behaviour events of `code` were sent into the page (handled or not, fired or posted)
+    // since the window was made or the counts were last forgotten: what a test reads to tell an
+    // editor's own refresh from a panel rebuild.
+    std::uint64_t BehaviorEventCount(std::uint32_t code) const;
+    void ForgetBehaviorEvents();
+
     Window& Impl() const { return *impl_; }
 
 private:

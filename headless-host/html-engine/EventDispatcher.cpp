@@ -51,6 +51,7 @@ std::uint32_t EventDispatcher::SubscribedEvents(ServiceObject* handler) {
 }
 
 bool EventDispatcher::Behavior(Element& target, HtmlBehaviorEventParams& params) {
+    window_.CountBehaviorEvent(params.cmd);
     return Deliver(target, kHandleBehaviorEvent, true, [&](ServiceObject* handler, HELEMENT element) {
         std::uint8_t handled = 0;
         auto code = so::Call<host::UIHandler::HandleEvent>(handler, &handled, element, &params);

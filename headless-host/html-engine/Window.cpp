@@ -784,6 +784,11 @@ HtmlResult Window::DetachHandler(Element& element, ServiceObject* handler) {
     return kHtmlOk;
 }
 
+std::uint64_t Window::BehaviorEventCount(std::uint32_t code) const {
+    auto found = behaviorEventCounts_.find(code);
+    return found != behaviorEventCounts_.end() ? found->second : 0;
+}
+
 void Window::NotifyLocaleChanged() {
     // Collected first: a handler may rebuild the page (and so attach and detach others) when told.
     std::vector<so::Ref> handlers;

@@ -11,6 +11,7 @@
 #include "service-common/ServiceObjectPtr.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -108,6 +109,10 @@ public:
 
     // ---- Events ---------------------------------------------------------------------------------
     EventDispatcher& Events() { return events_; }
+    // Counted by the dispatcher for every behaviour event it delivers.
+    void CountBehaviorEvent(std::uint32_t code) { ++behaviorEventCounts_[code]; }
+    std::uint64_t BehaviorEventCount(std::uint32_t code) const;
+    void ForgetBehaviorEvents() { behaviorEventCounts_.clear(); }
     // A behaviour event sent now; gives whether a handler handled it.
     bool FireBehaviorEvent(std::uint32_t code, Element& target, Element* source, std::uintptr_t reason = 0,
                            const Value& data = Value());
@@ -224,6 +229,7 @@ private:
     std::weak_ptr<Element> focus_;
     std::vector<ShownPopup> popups_;
     EventDispatcher events_;
+    std::map<std::uint32_t, std::uint64_t> behaviorEventCounts_;
     Layout layout_;
     std::uint64_t changeCount_ = 1;
     std::uint64_t layoutCount_ = 0;

@@ -7,7 +7,9 @@
 #include <boost/format.hpp>
 #include <boost/regex.hpp>
 
+#include <algorithm>
 #include <istream>
+#include <iterator>
 #include <ostream>
 
 namespace headless {
@@ -141,17 +143,43 @@ void MessageBoxService::ClearHistory() {
     history_.clear();
 }
 
+// Character references as a page shows them: the markup characters and the no-break space by name,
+// any character by number; an unknown name stays as written.
+std::wstring MessageBoxService::DecodeCharacterReferences(const std::wstring& text) {
+    static const boost::wregex kReference(L"&(?:#([0-9]{1,7})|#[xX]([0-9a-fA-F]{1,6})|([a-zA-Z]+));");
+    static const std::pair<const wchar_t*, wchar_t> kNamed[] = {
+        {L"amp", L'&'}, {L"lt", L'<'}, {L"gt", L'>'}, {L"quot", L'"'}, {L"apos", L'\''}, {L"nbsp", L' '}};
+    std::wstring decoded;
+    auto last = text.begin();
+    for (boost::wsregex_iterator it(text.begin(), text.end(), kReference), end; it != end; ++it) {
+        const boost::wsmatch& match = *it;
+        decoded.append(last, match[0].first);
+        last = match[0].second;
+        if (match[3].matched) {
+            const std::wstring name = match[3].str();
+            auto found = std::find_if(std::begin(kNamed), std::end(kNamed),
+                                      [&name](const auto& entry) { return name == entry.first; });
+            if (found != std::end(kNamed))
+                decoded += found->second;
+            else
+                decoded += match[0].str();
+            continue;
+        }
+        const unsigned long code =
+            match[1].matched ? std::stoul(match[1].str()) : std::stoul(match[2].str(), nullptr, 16);
+        const bool valid = code != 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        decoded += valid ? wchar_t(code) : L'\uFFFD';
+    }
+    decoded.append(last, text.end());
+    return decoded;
+}
+
 std::wstring MessageBoxService::PlainText(const std::wstring& html) {
     static const boost::wregex kBlockEnd(L"<\\s*(br|/p|/h[1-6]|/div|/li)\\b[^>]*>", boost::regex::icase);
     static const boost::wregex kTag(L"<[^>]*>");
     std::wstring text = boost::regex_replace(html, kBlockEnd, L"\n");
     text = boost::regex_replace(text, kTag, L"");
-    boost::algorithm::replace_all(text, L"&nbsp;", L" ");
-    boost::algorithm::replace_all(text, L"&lt;", L"<");
-    boost::algorithm::replace_all(text, L"&gt;", L">");
-    boost::algorithm::replace_all(text, L"&quot;", L"\"");
-    boost::algorithm::replace_all(text, L"&#39;", L"'");
-    boost::algorithm::replace_all(text, L"&amp;", L"&");
+    text = DecodeCharacterReferences(text);
     std::vector<std::wstring> lines;
     boost::algorithm::split(lines, text, [](wchar_t c) { return c == L'\n'; });
     std::wstring joined;

@@ -49,6 +49,7 @@ public:
 
     // The box's text without markup, for terminals and logs.
     static std::wstring PlainText(const std::wstring& html);
+    static std::wstring DecodeCharacterReferences(const std::wstring& text);
     // The label of the text's first check box, if it has one.
     static std::optional<std::wstring> CheckBoxLabel(const std::wstring& html);
     static std::uint32_t DismissAnswer(std::uint32_t flags);

@@ -103,6 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"answer maybe", "answer takes yes, no or yes-dont-ask, not \"maybe\""},
         RefusedLine{"expect count #a many", "expect count: \"many\" is not a count"},
         RefusedLine{"expect count #a -1", "expect count: \"-1\" is not a count"},
+        // A word that is not UTF-8 is quoted with U+FFFD instead of failing to be quoted.
+        RefusedLine{"expect count #a \xFF", "expect count: \"\xEF\xBF\xBD\" is not a count"},
         RefusedLine{"expect log opened some", "expect log: \"some\" is not a count"},
         RefusedLine{"expect style #a visibility", "expect style takes 3 arguments, not 2 (usage: "
                                                   "expect style SELECTOR PROPERTY VALUE)"},

@@ -131,6 +131,14 @@ TEST(MessageBoxText, MarkupBecomesLinesAndTheCheckBoxLabelIsFound) {
         headless::MessageBoxService::CheckBoxLabel(L"<button type=\"radio\">x</button>").has_value());
 }
 
+TEST(MessageBoxText, CharacterReferencesReadAsThePageShowsThem) {
+    // What the panel's escaping writes (&apos; for a quote) and numeric references read as text;
+    // an unknown name and a reference to no character do not.
+    EXPECT_EQ(headless::MessageBoxService::PlainText(L"<p>Don&apos;t &#65;&#x42; &bogus; &#0; &#xD800;</p>"),
+              L"Don't AB &bogus; \uFFFD \uFFFD");
+    EXPECT_EQ(headless::MessageBoxService::PlainText(L"&amp;lt;"), L"&lt;");
+}
+
 // The panel's "RESET DEFAULT" confirmation, through the binary interface: read the warning option,
 // ask, and store the negation of the check box only when it changes.
 bool ConfirmReset(ServiceObject* options, ServiceObject* box) {
