@@ -49,7 +49,11 @@ void InvokeTrampoline(void* block);
 void DestroyTrampoline(void* block);
 
 // Allocates a record in a block of the invoker, moves the work into it and posts it. Gives false,
-// and drops the work, when there is no invoker or it refuses the block.
+// and drops the work, when there is no invoker or it refuses the block or the post.
+//
+// The block is ours from Allocate until Post is called, and the invoker's from then on: a refused
+// post has already run the record's destroy and freed the block, so it is freed here only when Post
+// could not be called at all.
 template <class Work>
 bool PostToInvoker(ServiceObject* invoker, Work&& work) {
     using Record = InvokeInfoAsync<std::decay_t<Work>>;
@@ -58,18 +62,26 @@ bool PostToInvoker(ServiceObject* invoker, Work&& work) {
     try {
         void* handle = nullptr;
         void* block = nullptr;
-        auto allocated = so::Call<host::UIInvoker::Allocate>(invoker, std::uint32_t(sizeof(Record)), &DestroyTrampoline,
-                                                            &handle, &block);
+        auto allocated = so::Call<host::UIInvoker::Allocate>(invoker, std::uint32_t(sizeof(Record)),
+                                                             &DestroyTrampoline, &handle, &block);
         if (!allocated || *allocated != so::kOk || block == nullptr)
             return false;
-        new (block) Record{{&Record::kTable, kInvokeRecordMarker, std::uint32_t(sizeof(Record)), handle},
-                           std::forward<Work>(work)};
+        // The marker goes in last: until the work is in place the destroy trampoline must see no
+        // record, should the block have to be given back.
+        try {
+            new (block)
+                Record{{&Record::kTable, 0, std::uint32_t(sizeof(Record)), handle}, std::forward<Work>(work)};
+        } catch (...) {
+            so::Call<host::UIInvoker::Free>(invoker, handle);
+            throw;
+        }
+        static_cast<Record*>(block)->header.marker = kInvokeRecordMarker;
         auto posted = so::Call<host::UIInvoker::Post>(invoker, &InvokeTrampoline, handle);
-        if (!posted || *posted != so::kOk) {
+        if (!posted) {
             so::Call<host::UIInvoker::Free>(invoker, handle);
             return false;
         }
-        return true;
+        return *posted == so::kOk;
     } catch (const so::ServiceObjectException& e) {
         Log(host::LogLevel::Warning, FormatMessage(L"UI work dropped: %1%", e.what()));
         return false;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <new>
 
 namespace html {
@@ -26,6 +27,14 @@ UIQueueCore::UIQueueCore() : uiThread_(std::this_thread::get_id()) {}
 
 UIQueueCore::~UIQueueCore() {
     Shutdown();
+    std::unordered_set<Block*> abandoned;
+    {
+        std::lock_guard lock(mutex_);
+        abandoned.swap(blocks_);
+    }
+    for (Block* block : abandoned) {
+        DestroyBlock(block);
+    }
 }
 
 SOResult UIQueueCore::Allocate(std::uint32_t size, void (*destroy)(void* block), void** handle,
@@ -69,17 +78,23 @@ SOResult UIQueueCore::Free(void* handle) {
 
 SOResult UIQueueCore::Post(void (*invoke)(void* block), void* handle) {
     auto* block = static_cast<Block*>(handle);
-    std::lock_guard lock(mutex_);
-    if (invoke == nullptr || block == nullptr || !blocks_.contains(block) || block->posted) {
-        return so::kInvalidArgument;
+    {
+        std::lock_guard lock(mutex_);
+        if (block == nullptr || !blocks_.contains(block) || block->posted) {
+            return so::kInvalidArgument;
+        }
+        if (invoke != nullptr && !shutDown_) {
+            block->invoke = invoke;
+            block->posted = true;
+            tasks_.push_back({block, {}});
+            return so::kOk;
+        }
+        blocks_.erase(block);
     }
-    if (shutDown_) {
-        return so::kNothingProvided;
-    }
-    block->invoke = invoke;
-    block->posted = true;
-    tasks_.push_back({block, {}});
-    return so::kOk;
+    // Refused: the block is ours now and nobody will run it, so what it holds is released here,
+    // on the posting thread.
+    DestroyBlock(block);
+    return invoke == nullptr ? so::kInvalidArgument : so::kNothingProvided;
 }
 
 bool UIQueueCore::PostTask(std::function<void()> task) {
@@ -242,15 +257,15 @@ void UIQueueCore::Shutdown() {
     {
         std::lock_guard lock(mutex_);
         shutDown_ = true;
-        for (Block* block : blocks_) {
-            if (!block->running) {
-                blocks.push_back(block);
+        tasks.swap(tasks_);
+        // Only posted blocks are the queue's; a running one is no longer in the queue and is freed
+        // by RunBlock.
+        for (const Task& task : tasks) {
+            if (task.block != nullptr) {
+                blocks_.erase(task.block);
+                blocks.push_back(task.block);
             }
         }
-        for (Block* block : blocks) {
-            blocks_.erase(block);
-        }
-        tasks.swap(tasks_);
         idle_.clear();
     }
     for (Block* block : blocks) {

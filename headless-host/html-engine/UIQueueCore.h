@@ -23,6 +23,8 @@ public:
 
     // The calling thread becomes the UI thread.
     UIQueueCore();
+    // Shuts down, then frees the blocks their allocators never posted nor freed: with the queue
+    // gone nobody can hand them back.
     ~UIQueueCore();
     UIQueueCore(const UIQueueCore&) = delete;
     UIQueueCore& operator=(const UIQueueCore&) = delete;
@@ -30,12 +32,19 @@ public:
     bool IsUIThread() const { return std::this_thread::get_id() == uiThread_; }
 
     // ---- Invoker blocks [thread-safe] ----------------------------------------------------------
-    // A zeroed block owned by the queue until it ran or was freed; refused after shutdown.
+    // A block belongs to its allocator until it is posted, and to the queue from then on. Shutdown
+    // therefore never touches a block that is still being filled: the allocator may write into it
+    // and then post or free it whatever the UI thread does meanwhile.
+    //
+    // A zeroed block for the caller; refused (1) after shutdown.
     SOResult Allocate(std::uint32_t size, void (*destroy)(void* block), void** handle, void** block);
-    // Runs the block's destroy and frees it; a posted block is taken off the queue first.
+    // Runs the block's destroy and frees it: a block of the caller's, or a posted one that has not
+    // started running (it is taken off the queue). 3 for an unknown handle or a running block.
     SOResult Free(void* handle);
-    // Queues the block; `invoke` runs with it on the UI thread, then the block is freed. A refused
-    // post leaves the block to the caller (who frees it).
+    // Takes the caller's block. Queued (0): `invoke` runs with it on the UI thread, then its destroy,
+    // and it is freed. Refused, after shutdown (1) or without `invoke` (3): its destroy runs and it
+    // is freed at once, so that what the block holds is released; the caller must not free it.
+    // 3 without taking anything for a handle that is not an unposted block of this queue.
     SOResult Post(void (*invoke)(void* block), void* handle);
 
     // Engine work (posted events) [thread-safe]. False after shutdown: the task is dropped.
@@ -49,7 +58,8 @@ public:
 
     // ---- The loop [ui-thread] ---------------------------------------------------------------------
     PumpReport PumpUntilIdle(std::size_t maxRounds);
-    // Destroys every block that never ran, drops posted work and refuses blocks from then on.
+    // Destroys every posted block that never ran, drops posted work and refuses blocks and work
+    // from then on. Blocks not yet posted stay their allocators'.
     void Shutdown();
     bool IsShutDown() const;
     std::size_t PendingCount() const;

@@ -98,17 +98,35 @@ TEST_F(UIQueue, FreeingABlockDestroysItAndTakesItOffTheQueue) {
         << "an unknown handle is an invalid argument";
 }
 
-TEST_F(UIQueue, ShutdownDestroysBlocksThatNeverRanAndRefusesNewOnes) {
-    Allocate("kept");
+TEST_F(UIQueue, ShutdownDestroysPostedBlocksThatNeverRanAndRefusesNewOnes) {
     Post(Allocate("queued"));
     queue_.Shutdown();
-    EXPECT_EQ(destroyed_, 2);
+    EXPECT_EQ(destroyed_, 1);
     EXPECT_TRUE(log_.empty());
     void* handle = nullptr;
     void* block = nullptr;
     EXPECT_EQ(so::Call<host::UIInvoker::Allocate>(queue_.Invoker(), 16u, &Destroy, &handle, &block),
               so::kNothingProvided);
     EXPECT_EQ(block, nullptr);
+}
+
+TEST_F(UIQueue, ShutdownLeavesAnUnpostedBlockToItsAllocatorWhosePostThenDestroysIt) {
+    void* handle = Allocate("being filled");
+    queue_.Shutdown();
+    EXPECT_EQ(destroyed_, 0) << "the allocator may still be writing into the block";
+    EXPECT_EQ(so::Call<host::UIInvoker::Post>(queue_.Invoker(), &Invoke, handle), so::kNothingProvided);
+    EXPECT_EQ(destroyed_, 1) << "a refused post releases what the block holds";
+    EXPECT_TRUE(log_.empty());
+    EXPECT_THROW(so::Call<host::UIInvoker::Free>(queue_.Invoker(), handle), so::ServiceObjectException)
+        << "the refused block is gone: freeing it again is an invalid argument";
+    EXPECT_EQ(destroyed_, 1);
+}
+
+TEST_F(UIQueue, AnUnpostedBlockMayStillBeFreedAfterShutdown) {
+    void* handle = Allocate("given back");
+    queue_.Shutdown();
+    EXPECT_EQ(so::Call<host::UIInvoker::Free>(queue_.Invoker(), handle), so::kOk);
+    EXPECT_EQ(destroyed_, 1);
 }
 
 TEST_F(UIQueue, BlocksOfAQueueThatGoesAreDestroyedWithIt) {
@@ -121,8 +139,11 @@ TEST_F(UIQueue, BlocksOfAQueueThatGoesAreDestroyedWithIt) {
                                             &block);
         *static_cast<Record*>(block) = {&log_, "never", &destroyed};
         so::Call<host::UIInvoker::Post>(queue.Invoker(), &Invoke, handle);
+        so::Call<host::UIInvoker::Allocate>(queue.Invoker(), std::uint32_t(sizeof(Record)), &Destroy, &handle,
+                                            &block);
+        *static_cast<Record*>(block) = {&log_, "abandoned", &destroyed};
     }
-    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(destroyed, 2) << "the posted block and the one its allocator never handed back";
     EXPECT_TRUE(log_.empty());
 }
 
