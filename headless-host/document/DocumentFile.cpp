@@ -7,8 +7,11 @@
 
 #include <boost/format.hpp>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -103,6 +106,25 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// Numbers up to half a step beyond FLT_MAX round to it; among them is "3.4028235e+38", the shortest
+// text of FLT_MAX and so what dumps write for it, which a file must be able to give back.
+constexpr double kFloatRoundingLimit = (2.0 - 0x1p-24) * 0x1p127;
+
+// In `shape`, '9' stands for a digit and 'F' for a hexadecimal digit. scanf alone would take blanks,
+// signs and "0x" inside the fields of colours and dates.
+bool HasShape(std::string_view text, std::string_view shape) {
+    if (text.size() != shape.size())
+        return false;
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        bool fits = shape[i] == '9'   ? std::isdigit(static_cast<unsigned char>(text[i])) != 0
+                    : shape[i] == 'F' ? std::isxdigit(static_cast<unsigned char>(text[i])) != 0
+                                      : text[i] == shape[i];
+        if (!fits)
+            return false;
+    }
+    return true;
+}
+
 // Reads one file's JSON into the model, failing with the path of the first fault.
 class DocumentReader {
 public:
@@ -181,7 +203,8 @@ private:
                    const std::vector<const char*>& allowed) const {
         for (const auto& item : object.items()) {
             const std::string& key = item.key();
-            if (std::none_of(allowed.begin(), allowed.end(), [&key](const char* name) { return key == name; }))
+            if (std::none_of(allowed.begin(), allowed.end(),
+                             [&key](const char* name) { return key == name; }))
                 Fail(Child(path, key), "unknown key " + Quoted(key));
         }
     }
@@ -239,9 +262,10 @@ private:
         if (!value.is_number())
             Fail(path, "expected a number, found " + Described(value));
         double number = value.get<double>();
-        if (!std::isfinite(number) || std::fabs(number) > FLT_MAX)
+        if (!std::isfinite(number) || std::fabs(number) >= kFloatRoundingLimit)
             Fail(path, "the number is out of the range of a float");
-        return float(number);
+        // Clamped first: converting a double beyond FLT_MAX to float is undefined in C++.
+        return float(std::clamp(number, double(-FLT_MAX), double(FLT_MAX)));
     }
     float OptionalFloat(const Json& object, const std::string& path, const char* key, float otherwise) const {
         const Json* value = Optional(object, key);
@@ -461,8 +485,7 @@ private:
             limits.min = OptionalFloat(value, path, "min", limits.min);
             limits.max = OptionalFloat(value, path, "max", limits.max);
             limits.step = OptionalFloat(value, path, "step", limits.step);
-            if (limits.min > limits.max)
-                Fail(Child(path, "max"), "the maximum is below the minimum");
+            CheckOrder(value, path, limits.min, limits.max);
             if (limits.step <= 0)
                 Fail(Child(path, "step"), "the step is not above 0");
             return limits;
@@ -490,8 +513,7 @@ private:
             limits.step = OptionalInt(value, path, "step", limits.step);
             if (limits.min == host::kNoIntegerValue)
                 Fail(Child(path, "min"), "-2147483648 means no value; the minimum must be above it");
-            if (limits.min > limits.max)
-                Fail(Child(path, "max"), "the maximum is below the minimum");
+            CheckOrder(value, path, limits.min, limits.max);
             if (limits.step <= 0)
                 Fail(Child(path, "step"), "the step is not above 0");
             return limits;
@@ -558,6 +580,16 @@ private:
         }
         }
         Fail(path, "unknown value kind");
+    }
+
+    // A path names a key of the file: without "max", the "min" given is above the default maximum.
+    template <class Number>
+    void CheckOrder(const Json& value, const std::string& path, Number min, Number max) const {
+        if (min <= max)
+            return;
+        if (Optional(value, "max") != nullptr)
+            Fail(Child(path, "max"), "the maximum is below the minimum");
+        Fail(Child(path, "min"), (boost::format("the minimum is above the default maximum %1%") % max).str());
     }
 
     template <class Data>
@@ -684,11 +716,10 @@ private:
                 return color;
             }
             std::string text = so::Utf8FromWide(Text(value, path));
-            unsigned rgb = 0;
-            int consumed = 0;
-            if (text.size() != 7 || std::sscanf(text.c_str(), "#%6x%n", &rgb, &consumed) != 1 ||
-                consumed != 7)
+            std::uint32_t rgb = 0;
+            if (!HasShape(text, "#FFFFFF"))
                 Fail(path, "a colour is written \"#RRGGBB\" (or null for no colour)");
+            std::from_chars(text.data() + 1, text.data() + text.size(), rgb, 16);
             // The alpha byte keeps black apart from "no colour", as the panel's colour table does.
             color.color = 0xFF000000u | rgb;
             return color;
@@ -697,7 +728,7 @@ private:
             std::string text = so::Utf8FromWide(Text(value, path));
             host::DateTimeValue date;
             int year = 0, month = 0, consumed = 0;
-            if (text.size() != 19 ||
+            if (!HasShape(text, "9999-99-99T99:99:99") ||
                 std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &year, &month, &date.dayOfMonth,
                             &date.hours, &date.minutes, &date.seconds, &consumed) != 6 ||
                 consumed != 19)
@@ -860,11 +891,21 @@ private:
     std::string file_;
 };
 
+// A key or a name may hold any character JSON can escape: a "\u0000" would cut the message short
+// wherever it is printed as a C string, and other control characters would act on the terminal.
+std::string PrintableMessage(const std::string& text) {
+    std::string printable;
+    for (unsigned char c : text)
+        printable +=
+            c < 0x20 || c == 0x7F ? (boost::format("\\x%02X") % int(c)).str() : std::string(1, char(c));
+    return printable;
+}
+
 } // namespace
 
 DocumentFileError::DocumentFileError(std::string file, std::string path, std::string detail)
-    : std::runtime_error(file + ": " + path + ": " + detail), file_(std::move(file)), path_(std::move(path)),
-      detail_(std::move(detail)) {}
+    : std::runtime_error(PrintableMessage(file + ": " + path + ": " + detail)), file_(std::move(file)),
+      path_(std::move(path)), detail_(std::move(detail)) {}
 
 std::uint32_t TypeCodeOfName(std::string_view name) {
     for (const auto& entry : kTypeNames)

@@ -13,7 +13,7 @@
 namespace headless {
 
 // A rejected document file: the file, the JSON path of the fault and what is wrong, as
-// "<file>: <path>: <detail>".
+// "<file>: <path>: <detail>". what() shows control characters as \xNN; the parts hold them as read.
 class DocumentFileError : public std::runtime_error {
 public:
     DocumentFileError(std::string file, std::string path, std::string detail);

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -127,6 +129,73 @@ TEST(DocumentFileLimits, MissingFileNamesTheFile) {
         EXPECT_EQ(e.File(), "/no/such/folder/document.json");
         EXPECT_EQ(e.Path(), "/");
         EXPECT_NE(e.Detail().find("cannot be read"), std::string::npos) << e.Detail();
+    }
+}
+
+struct RefusedValue {
+    const char* property; // the one property of a document
+    const char* refusal;  // "<key of the property>: <reason>"
+};
+
+class DocumentFileRefusedValue : public testing::TestWithParam<RefusedValue> {};
+
+TEST_P(DocumentFileRefusedValue, IsRefusedAtTheKeyItCameFrom) {
+    EXPECT_EQ(Refusal(DocumentWithValue(GetParam().property)),
+              std::string("/objects/0/groups/0/properties/0/") + GetParam().refusal);
+}
+
+constexpr const char* kColourForm = "value: a colour is written \"#RRGGBB\" (or null for no colour)";
+constexpr const char* kDateForm = "value: a date and time is written \"YYYY-MM-DDTHH:MM:SS\"";
+
+// Colours and dates other than in their written form (scanf took signs, blanks and "0x" inside their
+// fields); a minimum above the default maximum, which must not blame the "max" the file leaves out; a
+// number that no float rounds from.
+INSTANTIATE_TEST_SUITE_P(
+    Values, DocumentFileRefusedValue,
+    testing::Values(
+        RefusedValue{R"({"name": "C", "type": "Color", "value": "#-00001"})", kColourForm},
+        RefusedValue{R"({"name": "C", "type": "Color", "value": "#+12345"})", kColourForm},
+        RefusedValue{R"({"name": "C", "type": "Color", "value": "# 12345"})", kColourForm},
+        RefusedValue{R"({"name": "C", "type": "Color", "value": "#0x1234"})", kColourForm},
+        RefusedValue{R"({"name": "D", "type": "DateTime", "value": "2020-+1-01T01:00:00"})", kDateForm},
+        RefusedValue{R"({"name": "D", "type": "DateTime", "value": "2020-01-01T 1:00:00"})", kDateForm},
+        RefusedValue{R"({"name": "D", "type": "DateTime", "value": " 2020-1-01T01:00:00"})", kDateForm},
+        RefusedValue{R"({"name": "N", "type": "Number", "min": 40000, "value": null})",
+                     "min: the minimum is above the default maximum 32767"},
+        RefusedValue{R"({"name": "N", "type": "FloatInline", "min": 40000, "value": null})",
+                     "min: the minimum is above the default maximum 32767"},
+        RefusedValue{R"({"name": "N", "type": "Number", "min": 10, "max": 5, "value": null})",
+                     "max: the maximum is below the minimum"},
+        RefusedValue{R"({"name": "F", "type": "Float", "value": 3.4028236e38})",
+                     "value: the number is out of the range of a float"}));
+
+TEST(DocumentFileValues, LargestFloatReadsBackFromTheTextADumpWrites) {
+    for (std::string written : {"3.4028234663852886e38", "3.4028235e38", "-3.4028235e38"}) {
+        headless::DocumentModel model = headless::ParseDocument(
+            DocumentWithValue(R"({"name": "F", "type": "Float", "value": )" + written + "}"),
+            "generated.json");
+        const headless::PropertyModel& property = *model.objects[0]->groups[0]->properties[0];
+        EXPECT_EQ(std::fabs(std::get<float>(property.value)), FLT_MAX) << written;
+        std::string dumped = headless::ValueText(property.typeCode, property.value);
+        EXPECT_EQ(Refusal(DocumentWithValue(R"({"name": "F", "type": "Float", "value": )" + dumped + "}")),
+                  "accepted")
+            << dumped;
+    }
+}
+
+TEST(DocumentFileErrors, ControlCharactersShowEscapedInsteadOfEndingTheMessage) {
+    using namespace std::string_literals;
+    try {
+        headless::ParseDocument(
+            DocumentWithValue(R"({"name": "S", "type": "String", "value": "", "a\u0000\u001bb": 1})"),
+            "generated.json");
+        FAIL() << "accepted";
+    } catch (const DocumentFileError& e) {
+        EXPECT_EQ(e.Path(), "/objects/0/groups/0/properties/0/a\0\x1b"
+                            "b"s);
+        EXPECT_EQ(
+            std::string(e.what()),
+            "generated.json: /objects/0/groups/0/properties/0/a\\x00\\x1Bb: unknown key \"a\\x00\\x1Bb\"");
     }
 }
 
