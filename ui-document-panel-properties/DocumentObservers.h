@@ -103,10 +103,9 @@ public:
             std::lock_guard lock(observerMutex_);
             activeUIView_ = so::WeakRef::To(view);
         }
-        if (!businessView) {
-            Handler().CleanView(true);
+        // A view whose business side cannot be had changes nothing else.
+        if (!businessView)
             return;
-        }
         viewConnections_.DisconnectAll();
         {
             std::lock_guard lock(observerMutex_);
@@ -114,6 +113,9 @@ public:
         }
         SubscribeViewEvents(businessView.Get());
         so::Ref document = GetObjectFrom<host::BLDocumentView::GetDocument>(businessView.Get());
+        // An activation may come without a deactivation before it: the old document's
+        // subscriptions go first, so that they do not pile up.
+        Handler().ResetCommandOrTaskObserver();
         if (document)
             Handler().SubscribeCommandsStackEvents(document.Get());
         Handler().OnActiveViewChanged(businessView.Get());
@@ -127,7 +129,7 @@ public:
             std::lock_guard lock(observerMutex_);
             activeView_.Reset();
         }
-        Handler().CleanView(true);
+        Handler().ShowNothing();
         std::lock_guard lock(observerMutex_);
         activeUIView_.Reset();
     }

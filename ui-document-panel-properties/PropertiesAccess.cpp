@@ -41,8 +41,11 @@ std::uint32_t GetPropertyType(ServiceObject* property) {
 bool IsPropertyHidden(ServiceObject* property) {
     return ReadFlag<host::BLProperty::IsHidden>(property);
 }
-bool IsPropertyReadOnly(ServiceObject* property) {
-    return ReadFlag<host::BLProperty::IsReadOnly>(property);
+std::optional<bool> QueryPropertyReadOnly(ServiceObject* property) {
+    std::uint8_t flag = 0;
+    if (!Succeeded(so::Call<host::BLProperty::IsReadOnly>(property, &flag)))
+        return std::nullopt;
+    return flag != 0;
 }
 
 std::wstring GetGroupNameRaw(ServiceObject* group) {

@@ -25,7 +25,9 @@ so::Ref GetObjectFrom(ServiceObject* owner, Args... args) {
 std::optional<std::wstring> GetPropertyName(ServiceObject* property);
 std::uint32_t GetPropertyType(ServiceObject* property);
 bool IsPropertyHidden(ServiceObject* property);
-bool IsPropertyReadOnly(ServiceObject* property);
+// The property's answer to the read-only query; none when it gives none (no such method, or
+// "nothing provided").
+std::optional<bool> QueryPropertyReadOnly(ServiceObject* property);
 
 std::wstring GetGroupNameRaw(ServiceObject* group);
 std::uint32_t GetGroupKindFlags(ServiceObject* group);

@@ -49,7 +49,7 @@ PropertiesRootGroupHandler::PropertiesRootGroupHandler(so::WeakRef context,
 
 template <class Work>
 bool PropertiesRootGroupHandler::PostIfOffThread(Work&& work) {
-    if (OnUIThread())
+    if (!MustPost())
         return false;
     PostWeak(std::forward<Work>(work));
     return true;
@@ -148,7 +148,7 @@ void PropertiesRootGroupHandler::UpdateDefaultPropertiesControls(bool saveShown,
         return;
     if (!context)
         context = contextRef.Lock();
-    if (!context || !IsAttached())
+    if (!context || !groupRef.Lock() || !IsAttached())
         return;
     std::uint8_t supported = 0;
     auto asked = so::Call<host::BLPropertiesContext::IsDefaultSupported>(context.Get(), &supported);
@@ -181,8 +181,10 @@ void PropertiesRootGroupHandler::_UpdateDefaultPropertiesControls_1(bool saveSho
             handler._UpdateDefaultPropertiesControls_1(saveShown, resetDone, defaultContext);
         }))
         return;
+    so::Ref group = groupRef.Lock();
+    if (!group)
+        return;
     if (!saveShown && defaultContext) {
-        so::Ref group = groupRef.Lock();
         std::uint8_t equal = 0;
         auto code = so::Call<host::BLPropertiesContextDefault::IsCurrentEqualToDefaults>(defaultContext.Get(),
                                                                                          group.Get(), &equal);
@@ -197,7 +199,8 @@ void PropertiesRootGroupHandler::_UpdateDefaultPropertiesControls_2(bool saveSho
             handler._UpdateDefaultPropertiesControls_2(saveShown, resetDone, defaultContext);
         }))
         return;
-    if (!IsAttached())
+    so::Ref group = groupRef.Lock();
+    if (!group || !IsAttached())
         return;
     const ui::Element& root = AttachedElement();
     if (saveShown) {
@@ -206,7 +209,6 @@ void PropertiesRootGroupHandler::_UpdateDefaultPropertiesControls_2(bool saveSho
     } else {
         SetVisibility(root, ":root #user-opts-save", L"collapse");
         if (!resetDone && defaultContext) {
-            so::Ref group = groupRef.Lock();
             std::uint8_t original = 0;
             auto code = so::Call<host::BLPropertiesContextDefault::AreDefaultsOriginal>(
                 defaultContext.Get(), group.Get(), &original);
@@ -222,7 +224,7 @@ void PropertiesRootGroupHandler::_UpdateDefaultPropertiesControls_2(bool saveSho
 
 void PropertiesRootGroupHandler::SetAsDefault() {
     so::Ref context = contextRef.Lock();
-    if (!context)
+    if (!context || !groupRef.Lock())
         return;
     so::Ref defaults = GetObjectFrom<host::BLPropertiesContext::GetDefaultContext>(context.Get());
     if (!defaults)
@@ -270,7 +272,7 @@ bool PropertiesRootGroupHandler::ConfirmReset() {
 
 void PropertiesRootGroupHandler::ResetDefault() {
     so::Ref context = contextRef.Lock();
-    if (!context)
+    if (!context || !groupRef.Lock())
         return;
     so::Ref defaults = GetObjectFrom<host::BLPropertiesContext::GetDefaultContext>(context.Get());
     if (!defaults || !ConfirmReset())

@@ -14,6 +14,7 @@ namespace panel {
 class PropertiesRootGroupHandler : public ui::UIHandlerStdImpl<PropertiesRootGroupHandler>,
                                    public PropsViewGen {
 public:
+    static constexpr std::uint32_t kClassTag = 0xB7F86AE9;
     static constexpr std::uint32_t kEventMask = kHandleBehaviorEvent | kHandleSom;
     static constexpr bool kHasIdle = true;
 
@@ -39,7 +40,8 @@ public:
     bool ContentGenerated() const { return contentGenerated; }
 
 private:
-    // Posts `work` when not on the UI thread; true when it did.
+    // Posts `work` unless the invoker says this is the UI thread; true when it posted (or, detached,
+    // dropped) it.
     template <class Work>
     bool PostIfOffThread(Work&& work);
     // Asks whether to restore the original defaults; false leaves them as they are.
@@ -56,6 +58,7 @@ private:
 
 class PropertiesGroupHandler : public ui::UIHandlerStdImpl<PropertiesGroupHandler>, public PropsViewGen {
 public:
+    static constexpr std::uint32_t kClassTag = 0xB7F86AEA;
     static constexpr std::uint32_t kEventMask = kHandleBehaviorEvent | kHandleSom;
     static constexpr bool kHasIdle = true;
 

@@ -90,15 +90,25 @@ void PropertiesPanelHandler::OnActiveViewChanged(ServiceObject* businessView) {
     so::Ref selection =
         businessView != nullptr ? GetObjectFrom<host::BLDocumentView::GetSelection>(businessView) : so::Ref();
     if (!selection) {
-        CleanView(true);
+        ShowNothing();
         return;
     }
     SetCurrentSelection(selection.Get());
     updatePending_ = true;
 }
 
+void PropertiesPanelHandler::ShowNothing() {
+    // Dropped before anything else: a rebuild asked for meanwhile (a language switch) must not bring
+    // back the object of a view that is no longer followed, whose editors would write into it.
+    SetCurrentSelection(nullptr);
+    RunOrPost([](PropertiesPanelHandler& handler) {
+        handler.propsViewGen_.SetContext(so::WeakRef());
+        handler.CleanView(true);
+    });
+}
+
 void PropertiesPanelHandler::UpdateView(bool async) {
-    if (!async && OnUIThread()) {
+    if (!async && !MustPost()) {
         _UpdateView();
         return;
     }
@@ -111,8 +121,13 @@ void PropertiesPanelHandler::_UpdateView() {
         return;
     connections_.DisconnectAll();
     so::Ref context = GetObjectFrom<host::BLSelection::GetPropertiesContext>(selection.Get());
-    if (!context)
+    if (!context) {
+        // The previous object's editors must not stay live for a selection that shows nothing.
+        propsViewGen_.SetContext(so::WeakRef());
+        propsViewGen_.ClearPendingTasks();
+        CleanView(false);
         return;
+    }
     propsViewGen_.SetContext(so::WeakRef::To(context.Get()));
     connections_.Add(SubscribeWeak<PropertiesPanelHandler, host::BLPropertiesContext,
                                    host::BLPropertiesContext::OnChanged>(
@@ -164,16 +179,25 @@ void PropertiesPanelHandler::GenerateAndInsert(ServiceObject* context) {
     ui::Log(host::LogLevel::Info, ui::FormatMessage(L"Properties view rebuilt: %1% (%2%)", objectName,
                                                     boost::algorithm::join(htm->groupIds, L", ")));
     if (tabbed) {
-        const std::wstring& selected = sharedData_->selectedGroupName;
-        if (!htm->groupNames.empty() && !selected.empty() && htm->groupNames.count(selected) != 0)
-            tabbed.CallMethod("select", {ui::Value::String(selected)});
-        else
-            tabbed.CallMethod("select_first");
+        // The tab control reports this selection like a user's; it is the panel's own, and a
+        // fallback to the first tab must not replace the tab the user chose last.
+        selectingTab_ = true;
+        try {
+            const std::wstring& selected = sharedData_->selectedGroupName;
+            if (!htm->groupNames.empty() && !selected.empty() && htm->groupNames.count(selected) != 0)
+                tabbed.CallMethod("select", {ui::Value::String(selected)});
+            else
+                tabbed.CallMethod("select_first");
+        } catch (...) {
+            selectingTab_ = false;
+            throw;
+        }
+        selectingTab_ = false;
     }
 }
 
 void PropertiesPanelHandler::CleanView(bool showHint) {
-    if (!OnUIThread()) {
+    if (MustPost()) {
         PostAlways([showHint](PropertiesPanelHandler& handler) { handler.CleanView(showHint); });
         return;
     }
@@ -214,8 +238,11 @@ ui::Element PropertiesPanelHandler::FindBody() const {
 void PropertiesPanelHandler::CloseEditPopup() {
     if (!IsAttached())
         return;
-    if (ui::Element popup = AttachedElement().FindFirst(".edit-popup"); popup && popup.IsPopupShown())
-        popup.HidePopup();
+    // Every editor has an edit popup in the page; only the one that is shown is closed.
+    for (const ui::Element& popup : AttachedElement().FindAll(".edit-popup")) {
+        if (popup.IsPopupShown())
+            popup.HidePopup();
+    }
 }
 
 SOResult PropertiesPanelHandler::HandleEvent(std::uint8_t* handled, HELEMENT,
@@ -235,7 +262,7 @@ SOResult PropertiesPanelHandler::HandleEvent(std::uint8_t* handled, HELEMENT,
     if (event->cmd == kElementExpanded) {
         if (target.Test(".props-tab")) {
             std::optional<std::wstring> panel = target.GetAttribute("panel");
-            if (panel && target.GetAttribute("display-name"))
+            if (panel && target.GetAttribute("display-name") && !selectingTab_)
                 sharedData_->selectedGroupName = *panel;
             CloseEditPopup();
         } else if (target.Test(".pg-tab")) {

@@ -19,6 +19,7 @@ class PropertiesPanelHandler : public ui::UIHandlerStdImpl<PropertiesPanelHandle
                                public DocumentViewLockedStateController<PropertiesPanelHandler>,
                                public CommandOrTaskObserver<PropertiesPanelHandler> {
 public:
+    static constexpr std::uint32_t kClassTag = 0xB7F86AE8;
     static constexpr std::uint32_t kEventMask = kHandleMouse | kHandleBehaviorEvent | kHandleSom;
     static constexpr bool kHasIdle = true;
 
@@ -34,6 +35,9 @@ public:
     // From the observers, on any thread.
     void OnDocumentViewSelectionChanging(ServiceObject* previous, ServiceObject* next);
     void OnActiveViewChanged(ServiceObject* businessView);
+    // Forgets the current selection and the generator's context, and cleans back to the hint: the
+    // view was deactivated or shows nothing selected. Any thread.
+    void ShowNothing();
 
     // Handler operations with bodies of their own.
     SOResult HandleEvent(std::uint8_t* handled, HELEMENT element, HtmlBehaviorEventParams* event);
@@ -60,6 +64,8 @@ private:
     so::WeakRef currentSelection_;
     EventConnectionList connections_;
     std::atomic<bool> updatePending_{false};
+    // Set while the panel itself selects a tab after a rebuild. [ui-thread]
+    bool selectingTab_ = false;
 };
 
 } // namespace panel

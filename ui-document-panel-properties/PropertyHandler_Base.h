@@ -72,7 +72,9 @@ public:
 
     explicit PropertyHandler_Base(ServiceObject* property)
         : propertyRef(so::WeakRef::To(property)), propertyKey(ObjectIdentity(property)) {
-        readOnly = IsPropertyReadOnly(property);
+        // Editable only when the property says so: a missing answer keeps it read-only.
+        if (std::optional<bool> answer = QueryPropertyReadOnly(property))
+            readOnly = *answer;
     }
 
     // The editor's HTML, or the error view when the kind could not read its property; empty when

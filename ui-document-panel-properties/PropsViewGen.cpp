@@ -239,9 +239,10 @@ std::wstring PropsViewGen::GenerateRootGroupHtmStub(const std::wstring& objectNa
                                        {L"PROPS_GROUP_NAME", Text(name)},
                                        {L"PROPS_GROUP_DISP_NAME", Text(displayName)}});
     so::Ref groupRef = so::Ref::Share(group);
-    QueuePendingTask([id, groupRef, context = contextRef, shared = sharedData](
+    // Two root groups may share an id (both flagged general, say): the name tells their stubs apart.
+    QueuePendingTask([id, name, groupRef, context = contextRef, shared = sharedData](
                          const so::Ref&, const std::shared_ptr<PropsHtm>&, ViewQuery& root) {
-        if (ui::Element stub = root.Find(".props-panel", "id", id)) {
+        if (ui::Element stub = root.Find(".props-panel", "id", id, {{"name", name}})) {
             so::Ref handler = PropertiesRootGroupHandler::Create(context, shared, groupRef);
             editor::AttachHandler(stub, handler.Get());
         }

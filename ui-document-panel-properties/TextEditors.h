@@ -8,6 +8,7 @@ namespace panel {
 // Shows a (translated) text; never writes its property.
 class PropertyHandler_Label : public PropertyHandler_Base<PropertyHandler_Label> {
 public:
+    static constexpr std::uint32_t kClassTag = 0xB7F86B01;
     using PropertyHandler_Base::PropertyHandler_Base;
 
     std::wstring BuildHtmlCode(ServiceObject* property);

@@ -1,5 +1,6 @@
 #include "headless-host/html-engine/EngineWindow.h"
 
+#include "headless-host/html-engine/ElementHandle.h"
 #include "headless-host/html-engine/MarkupSerializer.h"
 #include "headless-host/html-engine/UIQueue.h"
 #include "headless-host/html-engine/Window.h"
@@ -74,6 +75,13 @@ void EngineWindow::NotifyLocaleChanged() {
 
 std::uint64_t EngineWindow::BehaviorEventCount(std::uint32_t code) const {
     return OnUIThread(*impl_).BehaviorEventCount(code);
+}
+
+std::vector<so::Ref> EngineWindow::HandlersOf(HELEMENT element) const {
+    HandleTarget target = HandleTable::Instance().Resolve(element);
+    if (!target || target.window != impl_.get())
+        return {};
+    return OnUIThread(*impl_).HandlersOf(*target.element);
 }
 
 void EngineWindow::ForgetBehaviorEvents() {

@@ -5,6 +5,7 @@
 #include "headless-host/html-engine/HtmlEngineExport.h"
 #include "headless-host/html-engine/Value.h"
 #include "host/HtmlEngineApi.h"
+#include "service-common/ServiceObjectPtr.h"
 
 #include <cstdint>
 #include <functional>
@@ -100,6 +101,9 @@ public:
     // since the window was made or the counts were last forgotten: what a test reads to tell an
     // editor's own refresh from a panel rebuild.
     std::uint64_t BehaviorEventCount(std::uint32_t code) const;
+    // The handlers attached to the element of `element` (a handle into this window's document), in
+    // the order they were attached; none for a handle of another window.
+    std::vector<so::Ref> HandlersOf(HELEMENT element) const;
     void ForgetBehaviorEvents();
 
     Window& Impl() const { return *impl_; }

@@ -93,8 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         RefusedLine{"jump", "unknown command 'jump' (see --help)"},
         RefusedLine{"expect colour #a red",
-                    "unknown expectation 'colour' (count, attr, text, state, style, value, boxes, "
-                    "option or log)"},
+                    "unknown expectation 'colour' (count, attr, text, state, style, input, value, "
+                    "boxes, box, option, log, event or error)"},
         RefusedLine{"clear logs", "unknown command 'clear' (see --help)"},
         RefusedLine{"clear log now", "clear log takes 0 arguments, not 1 (usage: clear log)"},
         RefusedLine{"click", "click takes 1 argument, not 0 (usage: click SELECTOR)"},
@@ -118,7 +118,33 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"set Name x",
                     "set: a property is named by its groups and its name, as GROUP/.../NAME, not "
                     "\"Name\""},
-        RefusedLine{"type #a \"open", "a \" quote is not closed"}));
+        RefusedLine{"type #a \"open", "a \" quote is not closed"},
+        // A wrapped command is checked as if it stood alone.
+        RefusedLine{"expect error nope lock 7", "lock takes 0, 1 (write), 2 (read) or 3 (both), not \"7\""},
+        RefusedLine{"on 2 undo now", "undo takes 0 arguments, not 1 (usage: undo)"},
+        RefusedLine{
+            "on 2 click #a",
+            "on runs select, lock, set, undo, redo, expect value, dump document or dump selection, not "
+            "click"},
+        RefusedLine{"expect error nope expect count #a 1",
+                    "expect error takes a command that can be refused, not expect count"},
+        RefusedLine{"expect event PROP_CHANGED 1",
+                    "unknown panel event \"PROP_CHANGED\" (PROP_VIEW_REFRESHED, PROP_EDIT_POPUP_SHOWN, "
+                    "PROP_EDIT_FINISHED, PROP_GENERATE_CONTENT or 1028 to 1031)"},
+        RefusedLine{"expect box colour red",
+                    "expect box checks text, caption, buttons or icon, not \"colour\""},
+        RefusedLine{"open sample hidden", "open takes \"inactive\" after the file, not \"hidden\""}));
+
+TEST(ScenarioText, WrappersCarryTheCommandTheyRun) {
+    auto commands = ScenarioParser::ParseText("expect error \"locked\" on 2 set A/B 5\n", "a.scenario");
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].id, ScenarioCommandId::ExpectError);
+    ASSERT_NE(commands[0].inner, nullptr);
+    EXPECT_EQ(commands[0].inner->id, ScenarioCommandId::On);
+    ASSERT_NE(commands[0].inner->inner, nullptr);
+    EXPECT_EQ(commands[0].inner->inner->name, "set");
+    EXPECT_EQ(commands[0].inner->inner->arguments, (Words{"A/B", "5"}));
+}
 
 TEST(ScenarioInline, SplitsOnSemicolonsOutsideQuotes) {
     auto commands = ScenarioParser::ParseInline("open sample; type #in \"a; b\" ;; expect text #in 'x;y'");

@@ -63,7 +63,7 @@ public:
     }
     SOResult IsReadOnly(std::uint8_t* flag) {
         *flag = readOnly ? 1 : 0;
-        return so::kOk;
+        return readOnlyAnswer;
     }
     SOResult GetValue(std::uint32_t, void* record) {
         *static_cast<std::wstring*>(record) = value;
@@ -81,6 +81,7 @@ public:
 
     std::wstring value = L"red";
     bool readOnly = false;
+    SOResult readOnlyAnswer = so::kOk;
     int writes = 0;
     bool subscribed = false;
     HostEventSubscription subscription{};
@@ -88,6 +89,7 @@ public:
 
 class PropertyHandler_TestText : public PropertyHandler_Base<PropertyHandler_TestText> {
 public:
+    static constexpr std::uint32_t kClassTag = 0x7E57ED17;
     static constexpr const char* kEditInputSelector = ".edit-input-test";
     using PropertyHandler_Base::PropertyHandler_Base;
 
@@ -149,6 +151,7 @@ private:
 
 // Records the application events that bubble up to the page's body.
 struct EventRecorder : ui::UIHandlerStdImpl<EventRecorder> {
+    static constexpr std::uint32_t kClassTag = 0x7E57EC0D;
     static constexpr std::uint32_t kEventMask = kHandleBehaviorEvent;
     SOResult HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams* event) {
         if (event->cmd >= 0x404 && event->cmd <= 0x406)
@@ -269,6 +272,14 @@ TEST_F(PropertyHandlerBase, ReadOnlyViewOpensNothing) {
     driver_.Click(Find(".prop-view-test"));
     EXPECT_FALSE(Element(".edit-popup-test").IsPopupShown());
     EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(PropertyHandlerBase, APropertyThatDoesNotSayItIsWritableStaysReadOnly) {
+    Property().readOnlyAnswer = so::kNothingProvided;
+    Show();
+    EXPECT_TRUE(Editor().readOnly);
+    driver_.Click(Find(".prop-view-test"));
+    EXPECT_FALSE(Element(".edit-popup-test").IsPopupShown());
 }
 
 TEST_F(PropertyHandlerBase, APropertyThatIsGoneGivesNoHtmlAndNoSubscription) {

@@ -83,18 +83,5 @@ TEST(PropsViewGen, WithoutContextTheObjectIsCalledObject) {
     ASSERT_NE(generator.SharedData(), nullptr);
 }
 
-class PanelHandler : public testing_host::HostTest {};
-
-TEST_F(PanelHandler, MissingEventRecordsAreRefusedNotFollowed) {
-    so::Ref handler = CreatePropertiesPanelHandler();
-    std::uint8_t handled = 0;
-    EXPECT_EQ(testing_host::RawCall<host::UIHandler::HandleEvent>(handler.Get(), &handled, nullptr, nullptr),
-              so::kInvalidArgument);
-    EXPECT_EQ(testing_host::RawCall<host::UIHandler::HandleMouse>(handler.Get(), nullptr, nullptr),
-              so::kInvalidArgument);
-    // Detaching a handler that was never attached drops nothing and fails nothing.
-    EXPECT_EQ(testing_host::RawCall<host::UIHandler::Detached>(handler.Get(), nullptr), so::kOk);
-}
-
 } // namespace
 } // namespace panel

@@ -12,6 +12,7 @@
 namespace {
 
 struct Observer : ui::UIHandlerStdImpl<Observer> {
+    static constexpr std::uint32_t kClassTag = 0x7E57A0B5;
     static constexpr std::uint32_t kEventMask = 0x8100;
     // Written only by work running on the UI thread.
     std::vector<DWORD> threads;
@@ -40,7 +41,7 @@ TEST_F(UIHandlerThreads, EventsFromOtherThreadsRunOnTheUIThread) {
         hosts.emplace_back([&] {
             for (int i = 0; i < kEventsEach; ++i) {
                 // What an observer's subscription callback does with a host event.
-                if (observer.RunOrPostSelf([](Observer& self) { self.threads.push_back(GetCurrentThreadId()); }))
+                if (observer.RunOrPost([](Observer& self) { self.threads.push_back(GetCurrentThreadId()); }))
                     ++accepted;
             }
         });
@@ -53,7 +54,43 @@ TEST_F(UIHandlerThreads, EventsFromOtherThreadsRunOnTheUIThread) {
     EXPECT_EQ(accepted, kThreads * kEventsEach);
     ASSERT_EQ(observer.threads.size(), std::size_t(kThreads * kEventsEach));
     for (DWORD thread : observer.threads)
-        EXPECT_EQ(thread, observer.UIThreadId());
+        EXPECT_EQ(thread, GetCurrentThreadId());
+
+    ui::Engine().DetachEventHandler(panel, handler.Get());
+    ui::Engine().ElementRelease(panel);
+    ui::Engine().ElementRelease(root);
+}
+
+TEST_F(UIHandlerThreads, PostingWhileTheHandlerIsDetachedAndAttachedAgainIsSafe) {
+    window_.LoadHtml("<html><body><div #panel></div></body></html>");
+    HELEMENT root = nullptr, panel = nullptr;
+    ui::Engine().GetRootElement(window_.Handle(), &root);
+    ui::Engine().SelectFirst(root, "#panel", &panel);
+    so::Ref handler = Observer::Create();
+    Observer& observer = Observer::From(handler.Get());
+    ASSERT_EQ(ui::Engine().AttachEventHandler(panel, handler.Get()), kHtmlOk);
+
+    // Another thread posts all along while the UI thread detaches and attaches the handler: every
+    // post either reaches the window's invoker or is dropped, never a released one.
+    std::atomic<bool> stop{false};
+    std::atomic<int> posted{0};
+    std::thread host([&] {
+        while (!stop.load()) {
+            if (observer.PostWeak([](Observer& self) { self.threads.push_back(GetCurrentThreadId()); }))
+                ++posted;
+        }
+    });
+    for (int round = 0; round < 200; ++round) {
+        ui::Engine().DetachEventHandler(panel, handler.Get());
+        queue_.PumpUntilIdle();
+        ui::Engine().AttachEventHandler(panel, handler.Get());
+        queue_.PumpUntilIdle();
+    }
+    stop = true;
+    host.join();
+    queue_.PumpUntilIdle();
+    for (DWORD thread : observer.threads)
+        EXPECT_EQ(thread, GetCurrentThreadId());
 
     ui::Engine().DetachEventHandler(panel, handler.Get());
     ui::Engine().ElementRelease(panel);

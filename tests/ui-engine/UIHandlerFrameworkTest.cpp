@@ -57,19 +57,23 @@ private:
 // The three masks the panel's handler classes use.
 struct PanelLike : RecordingBase<PanelLike> {
     static constexpr const char* kName = "panel";
+    static constexpr std::uint32_t kClassTag = 0x7E57A001;
     static constexpr std::uint32_t kEventMask = 0x8101;
 };
 struct GroupLike : RecordingBase<GroupLike> {
     static constexpr const char* kName = "group";
+    static constexpr std::uint32_t kClassTag = 0x7E57A002;
     static constexpr std::uint32_t kEventMask = 0x8100;
 };
 struct EditorLike : RecordingBase<EditorLike> {
     static constexpr const char* kName = "editor";
+    static constexpr std::uint32_t kClassTag = 0x7E57A003;
     static constexpr std::uint32_t kEventMask = 0x127;
 };
 
 // A handler with an idle part that records when it runs.
 struct IdleLike : ui::UIHandlerStdImpl<IdleLike> {
+    static constexpr std::uint32_t kClassTag = 0x7E57A004;
     static constexpr bool kHasIdle = true;
     bool OnIdle() {
         journal.push_back("idle");
@@ -84,7 +88,8 @@ protected:
         HostTest::SetUp();
         journal.clear();
         testing_host::RegisterService("UIService", queue_.Service());
-        window_.LoadHtml("<html><body><div #outer><div #middle><input #inner type=text></div></div></body></html>");
+        window_.LoadHtml(
+            "<html><body><div #outer><div #middle><input #inner type=text></div></div></body></html>");
     }
 
     void TearDown() override {
@@ -115,7 +120,9 @@ protected:
     std::vector<ui::Element> held_;
 };
 
-bool Journaled(const std::string& line) { return std::find(journal.begin(), journal.end(), line) != journal.end(); }
+bool Journaled(const std::string& line) {
+    return std::find(journal.begin(), journal.end(), line) != journal.end();
+}
 
 TEST_F(UIHandlerFramework, EachHandlerGetsOnlyItsEventGroups) {
     so::Ref panel = AttachNew<PanelLike>("#outer");
@@ -139,7 +146,8 @@ TEST_F(UIHandlerFramework, EachHandlerGetsOnlyItsEventGroups) {
 
     journal.clear();
     ui::Element(Find("#inner")).FireEvent(1028, ui::Element(Find("#inner")), false);
-    EXPECT_EQ(journal, (std::vector<std::string>{"editor:event 1028", "group:event 1028", "panel:event 1028"}));
+    EXPECT_EQ(journal,
+              (std::vector<std::string>{"editor:event 1028", "group:event 1028", "panel:event 1028"}));
 }
 
 TEST_F(UIHandlerFramework, SubscribedEventsAndHandlerName) {
@@ -182,7 +190,8 @@ TEST_F(UIHandlerFramework, ScriptObjectRequests) {
 
     HtmlSomParams other{2, {}};
     handled = 0;
-    EXPECT_EQ(RawCall<host::UIHandler::HandleSOM>(editor.Get(), &handled, nullptr, &other), so::kNothingProvided);
+    EXPECT_EQ(RawCall<host::UIHandler::HandleSOM>(editor.Get(), &handled, nullptr, &other),
+              so::kNothingProvided);
     EXPECT_EQ(handled, 0);
 }
 
@@ -192,13 +201,13 @@ TEST_F(UIHandlerFramework, AttachKeepsElementAndInvokerUntilDetach) {
     HELEMENT element = nullptr;
     EXPECT_EQ(RawCall<host::UIHandler::GetElementAttachedTo>(group.Get(), &element), so::kOk);
     EXPECT_EQ(element, Find("#middle"));
-    EXPECT_NE(handler.Invoker(), nullptr);
+    EXPECT_TRUE(handler.CurrentInvoker());
     EXPECT_TRUE(Journaled("group:attached 0"));
 
     EXPECT_EQ(ui::Engine().DetachEventHandler(Find("#middle"), group.Get()), kHtmlOk);
     EXPECT_TRUE(Journaled("group:detached 0"));
     EXPECT_FALSE(handler.IsAttached());
-    EXPECT_EQ(handler.Invoker(), nullptr);
+    EXPECT_FALSE(handler.CurrentInvoker());
 }
 
 TEST_F(UIHandlerFramework, WorkPostedBeforeDetachRunsWithoutEffect) {
@@ -221,10 +230,31 @@ TEST_F(UIHandlerFramework, PostedWorkRunsOnlyWhenPumped) {
     GroupLike& handler = GroupLike::From(group.Get());
     EXPECT_TRUE(handler.PostAlways([](GroupLike& self) { ++self.effects; }));
     EXPECT_EQ(handler.effects, 0);
-    EXPECT_TRUE(handler.RunOrPostSelf([](GroupLike& self) { self.effects += 10; }));
+    EXPECT_TRUE(handler.RunOrPost([](GroupLike& self) { self.effects += 10; }));
     EXPECT_EQ(handler.effects, 10); // on the UI thread: at once
     queue_.PumpUntilIdle();
     EXPECT_EQ(handler.effects, 11);
+}
+
+TEST_F(UIHandlerFramework, AReattachedHandlerPostsThroughItsNewWindowOnly) {
+    so::Ref group = AttachNew<GroupLike>("#middle");
+    GroupLike& handler = GroupLike::From(group.Get());
+    ASSERT_EQ(ui::Engine().DetachEventHandler(Find("#middle"), group.Get()), kHtmlOk);
+
+    html::UIQueue otherQueue;
+    html::EngineWindow other{otherQueue};
+    other.LoadHtml("<html><body><div #elsewhere></div></body></html>");
+    HELEMENT root = nullptr;
+    ui::Engine().GetRootElement(other.Handle(), &root);
+    ui::Element elsewhere = ui::Element::Adopt(root).FindFirst("#elsewhere");
+    ASSERT_EQ(ui::Engine().AttachEventHandler(elsewhere.Handle(), group.Get()), kHtmlOk);
+
+    EXPECT_TRUE(handler.PostAlways([](GroupLike& self) { ++self.effects; }));
+    queue_.PumpUntilIdle();
+    EXPECT_EQ(handler.effects, 0); // the first window's loop must not run the second window's work
+    otherQueue.PumpUntilIdle();
+    EXPECT_EQ(handler.effects, 1);
+    ASSERT_EQ(ui::Engine().DetachEventHandler(elsewhere.Handle(), group.Get()), kHtmlOk);
 }
 
 TEST_F(UIHandlerFramework, WeaklyPostedWorkOfADeadHandlerDoesNothing) {
@@ -284,17 +314,21 @@ TEST_F(UIHandlerFramework, QueryServiceObjectGivesItselfOrAsksTheWindow) {
     using Q = host::UIHandler::QueryServiceObject;
     ServiceObject* out = nullptr;
     EXPECT_EQ(RawCall<Q>(editor.Get(), 0u, &out, std::uint8_t(1), std::uint8_t(0)), so::kInvalidArgument);
-    ASSERT_EQ(RawCall<Q>(editor.Get(), host::UIHandler::kId, &out, std::uint8_t(0), std::uint8_t(0)), so::kOk);
+    ASSERT_EQ(RawCall<Q>(editor.Get(), host::UIHandler::kId, &out, std::uint8_t(0), std::uint8_t(0)),
+              so::kOk);
     EXPECT_EQ(out, editor.Get());
     so::Ref::Adopt(out);
 
     // The window has no context yet: the failure names the id.
-    EXPECT_EQ(RawCall<Q>(editor.Get(), 0x468F6917u, &out, std::uint8_t(1), std::uint8_t(0)), so::kNoErrorRecord);
+    EXPECT_EQ(RawCall<Q>(editor.Get(), 0x468F6917u, &out, std::uint8_t(1), std::uint8_t(0)),
+              so::kNoErrorRecord);
     EXPECT_EQ(LastErrorMessage(), "UIHandler::QueryServiceObject() failed, code: 0x00000009: Failed to query "
                                   "service object ID:1183803671 from UIWnd!");
 
-    so::Ref context = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
-    so::Ref collection = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
+    so::Ref context =
+        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
+    so::Ref collection =
+        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
     so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::From(context.Get())
         .SetServiceObject(0x468F6917, collection.Get());
     window_.SetWindowContext(context.Get());

@@ -1,6 +1,8 @@
 // The framework every native handler is built on: the "UIHandler" table with its default answers,
 // attach and detach, UI-thread posting and the idle part. A handler class T derives from
 // UIHandlerStdImpl<T> and gives bodies (by name) only for what it handles itself:
+//   static constexpr std::uint32_t kClassTag;       required: the word after "EOFT" that tells its
+//                                                    objects from every other class's
 //   static constexpr std::uint32_t kEventMask;      the event groups it receives
 //   SOResult HandleEvent(std::uint8_t*, HELEMENT, HtmlBehaviorEventParams*) and the other Handle…
 //   void OnAttached(); void OnDetached();           hooks after attach, after detach
@@ -25,6 +27,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <typeinfo>
@@ -38,7 +41,6 @@ template <class T>
 class UIHandlerStdImpl : public so::ObjectBase {
 public:
     using Interface = host::UIHandler;
-    static constexpr std::uint32_t kClassTag = host::UIHandler::kId;
     static constexpr std::uint32_t kEventMask = 0;
     static constexpr bool kHasIdle = false;
 
@@ -73,12 +75,12 @@ public:
     // A new handler with one reference, as a "UIHandler" object.
     template <class... Args>
     static so::Ref Create(Args&&... args) {
+        static_assert(T::kClassTag != host::UIHandler::kId,
+                      "a handler class has a tag of its own, not the interface's id");
         return so::Ref::Adopt(so::ServiceObjectCppTheConcrete<T>::Create(std::forward<Args>(args)...));
     }
     // The handler behind a "UIHandler" object made by Create.
     static T& From(ServiceObject* object) { return so::ServiceObjectCppTheConcrete<T>::From(object); }
-
-    UIHandlerStdImpl() : uiThreadId_(GetCurrentThreadId()) {}
 
     // ---- Operations with default bodies --------------------------------------------------------
 
@@ -173,12 +175,16 @@ public:
 
     SOResult Attached(HELEMENT element) {
         element_ = Element(element);
+        // A window that gives no invoker leaves none: work for this attachment is then dropped,
+        // never posted into the window the handler was attached to before.
         ServiceObject* invoker = nullptr;
+        so::Ref attachedInvoker;
         if (Engine().GetUIInvoker(element, &invoker) == kHtmlOk)
-            invoker_ = so::Ref::Adopt(invoker);
-        if (!postInvokerOwner_)
-            postInvokerOwner_ = invoker_;
-        postInvoker_.store(postInvokerOwner_.Get(), std::memory_order_release);
+            attachedInvoker = so::Ref::Adopt(invoker);
+        {
+            std::lock_guard lock(invokerMutex_);
+            invoker_ = std::move(attachedInvoker);
+        }
         Derived().OnAttached();
         if constexpr (T::kHasIdle) {
             const char* name = nullptr;
@@ -192,8 +198,11 @@ public:
         if constexpr (T::kHasIdle)
             Idle().Unregister();
         element_ = Element();
-        invoker_.Reset();
-        postInvoker_.store(nullptr, std::memory_order_release);
+        so::Ref released;
+        {
+            std::lock_guard lock(invokerMutex_);
+            released = std::move(invoker_);
+        }
         Derived().OnDetached();
         return so::kOk;
     }
@@ -208,23 +217,30 @@ public:
     void OnAttached() {}
     void OnDetached() {}
 
+    // [ui-thread]
     const Element& AttachedElement() const { return element_; }
     bool IsAttached() const { return static_cast<bool>(element_); }
-    ServiceObject* Invoker() const { return invoker_.Get(); }
-    // The invoker posting goes through, from any thread; null while detached. The object stays
-    // referenced until the handler goes, so a thread that read it just before Detached still posts
-    // into a live invoker (its work then runs without effect).
-    ServiceObject* PostInvoker() const { return postInvoker_.load(std::memory_order_acquire); }
-    DWORD UIThreadId() const { return uiThreadId_; }
-    bool OnUIThread() const { return GetCurrentThreadId() == uiThreadId_; }
 
-    // Posts `work(T&)` to the UI thread even from the UI thread itself; callable from any thread. The
-    // record keeps the handler alive until it ran; work that runs after Detached does nothing. False
-    // when dropped (not attached).
+    // [thread-safe] The invoker of the window the handler is attached to; null while detached.
+    so::Ref CurrentInvoker() const {
+        std::lock_guard lock(invokerMutex_);
+        return invoker_;
+    }
+    // [thread-safe] Whether work must be posted to reach the UI thread, as the invoker says. True
+    // while detached: nothing may run at once then, and posting drops the work.
+    bool MustPost() const {
+        so::Ref invoker = CurrentInvoker();
+        return !invoker || NeedsPost(invoker.Get());
+    }
+
+    // [thread-safe] Posts `work(T&)` to the UI thread even from the UI thread itself. The record
+    // keeps the handler alive until it ran; work that runs after Detached does nothing. False when
+    // dropped (not attached, or the invoker refused).
     template <class Work>
     bool PostAlways(Work&& work) {
         so::Ref self = so::Ref::Share(Self());
-        return PostToInvoker(PostInvoker(),
+        so::Ref invoker = CurrentInvoker();
+        return PostToInvoker(invoker.Get(),
                              [self = std::move(self), work = std::forward<Work>(work)]() mutable {
                                  T& handler = From(self.Get());
                                  if (handler.IsAttached())
@@ -232,11 +248,13 @@ public:
                              });
     }
 
-    // The same with a weak reference: the work is skipped when the handler is gone or detached.
+    // [thread-safe] The same with a weak reference: the work is skipped when the handler is gone or
+    // detached.
     template <class Work>
     bool PostWeak(Work&& work) {
         so::WeakRef weak = so::WeakRef::To(Self());
-        return PostToInvoker(PostInvoker(),
+        so::Ref invoker = CurrentInvoker();
+        return PostToInvoker(invoker.Get(),
                              [weak = std::move(weak), work = std::forward<Work>(work)]() mutable {
                                  if (so::Ref self = weak.Lock()) {
                                      T& handler = From(self.Get());
@@ -246,10 +264,11 @@ public:
                              });
     }
 
-    // Runs `work(T&)` at once on the UI thread, else posts it (keeping the handler alive).
+    // [thread-safe] Runs `work(T&)` at once when the invoker says no post is needed, else posts it
+    // (keeping the handler alive). False when dropped.
     template <class Work>
-    bool RunOrPostSelf(Work&& work) {
-        if (invoker_ && !NeedsPost(invoker_.Get())) {
+    bool RunOrPost(Work&& work) {
+        if (!MustPost()) {
             work(Derived());
             return true;
         }
@@ -277,10 +296,9 @@ private:
         return *idle_;
     }
 
-    DWORD uiThreadId_;
+    // Set at attach and reset at detach on the UI thread, read by posting threads.
+    mutable std::mutex invokerMutex_;
     so::Ref invoker_;
-    so::Ref postInvokerOwner_;
-    std::atomic<ServiceObject*> postInvoker_{nullptr};
     Element element_;
     std::string handlerName_;
     ScriptPassport passport_{0, nullptr};
