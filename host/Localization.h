@@ -9,7 +9,17 @@ namespace host {
 
 // The singleton storage id under which the host keeps the localisation service: the data is one
 // `ServiceObject*` slot (null when the host has none; texts then stay untranslated).
+//
+// The slot holds one reference of the host's. Whoever reads or replaces it first takes it: an atomic
+// exchange with LocalizationSlotTaken(), repeated while that is what comes back. A reader then adds
+// its own reference and puts the object back; the host puts the new object in and only then
+// releases the old one. So no object is released while another thread is taking a reference to it.
 constexpr std::uint32_t kLocalizationSingletonId = 0x4C4F4341; // "LOCA"
+
+// The mark of a taken slot; never a service object.
+inline ServiceObject* LocalizationSlotTaken() {
+    return reinterpret_cast<ServiceObject*>(std::uintptr_t{1});
+}
 
 // Every text out-parameter follows the two-call pattern: a null buffer gives the length (without
 // terminator) in *inOutLength; a second call with a buffer of length + 1 units receives the text.
@@ -37,13 +47,15 @@ struct LocaleManager {
     // Kept free for the host; answers 1.
     using Reserved7 = so::Method<7, SOResult()>;
     // The translation of `text`, or `text` itself.
-    using Translate = so::Method<8, SOResult(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* text)>;
+    using Translate =
+        so::Method<8, SOResult(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* text)>;
     // The translation of `text` in a named context such as "PD Prop", or `text` itself.
     using TranslateInContext = so::Method<9, SOResult(wchar_t* buffer, std::uint32_t* inOutLength,
                                                       const wchar_t* context, const wchar_t* text)>;
     // The singular or plural form for `count`, e.g. ("%1% item", "%1% items", n); placeholders kept.
-    using TranslatePlural = so::Method<10, SOResult(wchar_t* buffer, std::uint32_t* inOutLength,
-                                                    const wchar_t* singular, const wchar_t* plural, std::uint64_t count)>;
+    using TranslatePlural =
+        so::Method<10, SOResult(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* singular,
+                                const wchar_t* plural, std::uint64_t count)>;
     using Methods = so::MethodList<GetLanguage, SetLanguage, GetCatalogueFolder, SetCatalogueFolder,
                                    GetDomain, HasCatalogue, GetChangeCount, Reserved7, Translate,
                                    TranslateInContext, TranslatePlural>;

@@ -5,6 +5,7 @@
 #include "service-common/ServiceQuery.h"
 
 #include <atomic>
+#include <exception>
 #include <utility>
 
 namespace module {
@@ -29,10 +30,15 @@ std::uint32_t commandFactoriesRegistered = 0;
 
 } // namespace
 
-HMODULE ModuleHandle() { return moduleHandle.load(std::memory_order_acquire); }
-void SetModuleHandle(HMODULE handle) { moduleHandle.store(handle, std::memory_order_release); }
+HMODULE ModuleHandle() {
+    return moduleHandle.load(std::memory_order_acquire);
+}
+void SetModuleHandle(HMODULE handle) {
+    moduleHandle.store(handle, std::memory_order_release);
+}
 
-ClassRegistration::ClassRegistration(const char* name, ServiceObject* (*make)()) : className(name), factory(make) {
+ClassRegistration::ClassRegistration(const char* name, ServiceObject* (*make)())
+    : className(name), factory(make) {
     // Appended, so that the list keeps the order of definition.
     ClassRegistration** link = &ClassListHead();
     while (*link != nullptr)
@@ -40,7 +46,9 @@ ClassRegistration::ClassRegistration(const char* name, ServiceObject* (*make)())
     *link = this;
 }
 
-ClassRegistration* FirstClassRegistration() { return ClassListHead(); }
+ClassRegistration* FirstClassRegistration() {
+    return ClassListHead();
+}
 
 CommandFactoryRegistration::CommandFactoryRegistration(const char* name, ServiceObject* (*make)())
     : commandName(name), makeFactory(make) {
@@ -50,7 +58,9 @@ CommandFactoryRegistration::CommandFactoryRegistration(const char* name, Service
     *link = this;
 }
 
-CommandFactoryRegistration* FirstCommandFactoryRegistration() { return CommandListHead(); }
+CommandFactoryRegistration* FirstCommandFactoryRegistration() {
+    return CommandListHead();
+}
 
 void RegisterCommandFactories() {
     if (commandFactoriesRegistered != 0)
@@ -72,15 +82,32 @@ void RegisterCommandFactories() {
 void UnregisterCommandFactories() {
     if (commandFactoriesRegistered == 0)
         return;
-    so::Ref manager = so::QueryServiceObject(host::CommandsManager::kServiceName);
+    // Marked withdrawn before anything can fail: a manager that cannot be reached now must not keep
+    // a later panel from registering its factories again.
+    commandFactoriesRegistered = 0;
+    std::exception_ptr firstFailure;
+    so::Ref manager;
+    try {
+        manager = so::QueryServiceObject(host::CommandsManager::kServiceName);
+    } catch (...) {
+        firstFailure = std::current_exception();
+    }
     for (CommandFactoryRegistration* record = CommandListHead(); record != nullptr; record = record->next) {
         if (record->registered == 0)
             continue;
         record->registered = 0;
         so::Ref factory = so::Ref::Adopt(std::exchange(record->factory, nullptr));
-        so::Call<host::CommandsManager::UnregisterCommandFactory>(manager.Get(), record->atom);
+        if (!manager)
+            continue;
+        try {
+            so::Call<host::CommandsManager::UnregisterCommandFactory>(manager.Get(), record->atom);
+        } catch (...) {
+            if (!firstFailure)
+                firstFailure = std::current_exception();
+        }
     }
-    commandFactoriesRegistered = 0;
+    if (firstFailure)
+        std::rethrow_exception(firstFailure);
 }
 
 } // namespace module

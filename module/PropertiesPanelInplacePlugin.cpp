@@ -45,6 +45,7 @@ SOResult PropertiesPanelInplacePlugin::InitBegin(ServiceObject* site, ServiceObj
     if (site == nullptr || context == nullptr)
         return so::kInvalidArgument;
     context_ = so::Ref::Share(context);
+    ui::KeepPluginWindowContext(context);
     {
         so::WeakRef weakSite = so::WeakRef::To(site);
         std::lock_guard lock(siteMutex_);
@@ -71,8 +72,8 @@ SOResult PropertiesPanelInplacePlugin::InitHandler(ServiceObject** handler) {
 
 SOResult PropertiesPanelInplacePlugin::InitComplete() {
     CreatePanelParts();
-    so::Ref collection = ui::QueryServiceObjectFromUIWnd(context_.Get(), kDocumentsCollectionId,
-                                                         "UIDocumentsCollection");
+    so::Ref collection = ui::QueryServiceObjectFromUIWnd(
+        context_.Get(), kDocumentsCollectionId, ui::WindowServiceName(kDocumentsCollectionId).c_str());
     so::Call<host::UIDocumentPanelModel::SetDocumentsCollection>(model_.Get(), collection.Get());
     return so::kOk;
 }
@@ -91,6 +92,7 @@ SOResult PropertiesPanelInplacePlugin::Cleanup() {
         handler_.Reset();
         model_.Reset();
         context_.Reset();
+        ui::KeepPluginWindowContext(nullptr);
     };
     try {
         UnregisterCommandFactories();
@@ -107,7 +109,8 @@ void PropertiesPanelInplacePlugin::CreatePanelParts() {
     if (handler_)
         return;
     so::Ref handler = panel::CreatePropertiesPanelHandler();
-    model_ = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<PanelModel>::Create(so::WeakRef::To(handler.Get())));
+    model_ =
+        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<PanelModel>::Create(so::WeakRef::To(handler.Get())));
     handler_ = std::move(handler);
 }
 

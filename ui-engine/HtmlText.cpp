@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <locale>
+#include <thread>
 
 namespace ui {
 
@@ -31,13 +32,20 @@ constexpr Entity kEntities[] = {
 };
 
 // The host keeps its localisation service in one `ServiceObject*` slot of the singleton storage;
-// the slot is empty, or the storage has none, when the host translates nothing.
+// the slot is empty, or the storage has none, when the host translates nothing. The slot is taken
+// while the reference is added, so that a reinstall cannot release the object meanwhile.
 so::Ref LocaleManager() {
     void* data = nullptr;
     if (GetSingletonStaticData(host::kLocalizationSingletonId, &data) != so::kOk || data == nullptr)
         return {};
-    auto& slot = *static_cast<ServiceObject**>(data);
-    return so::Ref::Share(std::atomic_ref<ServiceObject*>(slot).load(std::memory_order_acquire));
+    std::atomic_ref<ServiceObject*> slot(*static_cast<ServiceObject**>(data));
+    ServiceObject* service = nullptr;
+    while ((service = slot.exchange(host::LocalizationSlotTaken(), std::memory_order_acq_rel)) ==
+           host::LocalizationSlotTaken())
+        std::this_thread::yield();
+    so::Ref manager = so::Ref::Share(service);
+    slot.store(service, std::memory_order_release);
+    return manager;
 }
 
 // The two-call pattern of the service's text results: the length first, then the text. A missing

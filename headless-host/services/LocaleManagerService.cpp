@@ -17,6 +17,7 @@
 #include <new>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 namespace headless {
 
@@ -82,6 +83,18 @@ std::atomic_ref<ServiceObject*> Slot() {
 void ReleaseObject(ServiceObject* object) {
     if (object != nullptr)
         object->header.Release(object);
+}
+
+// Puts `service` (one reference, or null) into the slot and gives back what was there. The slot is
+// taken first, as readers take it while they add their reference, so the old object is released
+// only after no reader can be on its way to it.
+ServiceObject* ReplaceSlotContent(std::atomic_ref<ServiceObject*> slot, ServiceObject* service) {
+    ServiceObject* previous = nullptr;
+    while ((previous = slot.exchange(host::LocalizationSlotTaken(), std::memory_order_acq_rel)) ==
+           host::LocalizationSlotTaken())
+        std::this_thread::yield();
+    slot.store(service, std::memory_order_release);
+    return previous;
 }
 
 } // namespace
@@ -197,7 +210,7 @@ SOResult LocaleManagerService::Translate(wchar_t* buffer, std::uint32_t* inOutLe
     if (text == nullptr)
         return so::kInvalidArgument;
     return so::DeliverText(boost::locale::dgettext(kDomain, text, CurrentCatalogue()->locale), buffer,
-                       inOutLength);
+                           inOutLength);
 }
 
 SOResult LocaleManagerService::TranslateInContext(wchar_t* buffer, std::uint32_t* inOutLength,
@@ -207,8 +220,8 @@ SOResult LocaleManagerService::TranslateInContext(wchar_t* buffer, std::uint32_t
     // An empty context is no context, not gettext's distinct empty one.
     if (context == nullptr || *context == L'\0')
         return Translate(buffer, inOutLength, text);
-    return so::DeliverText(boost::locale::dpgettext(kDomain, context, text, CurrentCatalogue()->locale), buffer,
-                       inOutLength);
+    return so::DeliverText(boost::locale::dpgettext(kDomain, context, text, CurrentCatalogue()->locale),
+                           buffer, inOutLength);
 }
 
 SOResult LocaleManagerService::TranslatePlural(wchar_t* buffer, std::uint32_t* inOutLength,
@@ -236,7 +249,7 @@ so::Ref InstallLocaleManager(const std::string& language, const std::filesystem:
         ServiceProviderRegisterObject(so::AtomOf(host::LocaleManager::kServiceName), service.Get());
     if (code != so::kOk)
         throw so::ServiceObjectException(code, "The service provider refused the \"LocaleManager\" service");
-    ReleaseObject(Slot().exchange(so::Ref(service).Detach(), std::memory_order_acq_rel));
+    ReleaseObject(ReplaceSlotContent(Slot(), so::Ref(service).Detach()));
     return service;
 }
 
@@ -244,8 +257,8 @@ void UninstallLocaleManager() {
     ServiceProviderUnregister(so::AtomOf(host::LocaleManager::kServiceName)); // 3 when not registered
     void* data = nullptr;
     if (GetSingletonStaticData(host::kLocalizationSingletonId, &data) == so::kOk && data != nullptr)
-        ReleaseObject(std::atomic_ref<ServiceObject*>(*static_cast<ServiceObject**>(data))
-                          .exchange(nullptr, std::memory_order_acq_rel));
+        ReleaseObject(ReplaceSlotContent(std::atomic_ref<ServiceObject*>(*static_cast<ServiceObject**>(data)),
+                                         nullptr));
 }
 
 } // namespace headless

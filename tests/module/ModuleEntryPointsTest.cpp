@@ -48,7 +48,8 @@ public:
     }
 
 private:
-    host::UIPluginSiteContextBinding binding_{nullptr, [](ServiceObject* context) { boundContext = context; }};
+    host::UIPluginSiteContextBinding binding_{nullptr,
+                                              [](ServiceObject* context) { boundContext = context; }};
 };
 
 class TestWindowContext : public so::ObjectBase {
@@ -140,7 +141,8 @@ TEST_F(ModuleEntryPoints, PluginFollowsTheObjectLayout) {
     EXPECT_EQ(header.tableSize, 72u);
     EXPECT_STREQ(header.interfaceName, "UIInplacePlugin");
     std::uint32_t words[2];
-    std::memcpy(words, reinterpret_cast<const char*>(plugin.Get()) + sizeof(ServiceObjectHeader) + 72, sizeof words);
+    std::memcpy(words, reinterpret_cast<const char*>(plugin.Get()) + sizeof(ServiceObjectHeader) + 72,
+                sizeof words);
     EXPECT_EQ(words[0], so::FourCC("EOFT"));
     EXPECT_EQ(words[1], 0xA32FEC4Eu);
     EXPECT_EQ(header.GetRefCount(plugin.Get()), 1u);
@@ -184,15 +186,15 @@ TEST_F(ModuleEntryPoints, HostCallSequenceUntilThePanelParts) {
     EXPECT_EQ(Commands().FactoryCount(), 1u);
 
     so::Ref factory;
-    ASSERT_EQ(so::Call<host::CommandsManager::GetCommandFactory>(commands_.Get(), so::AtomOf("SetActionPropDataCommand"),
-                                                                 factory.Put()),
+    ASSERT_EQ(so::Call<host::CommandsManager::GetCommandFactory>(
+                  commands_.Get(), so::AtomOf("SetActionPropDataCommand"), factory.Put()),
               so::kOk);
     EXPECT_EQ(factory.Get()->header.interfaceId, 0x9CF4B284u);
     so::Ref command;
     EXPECT_THROW(so::Call<host::CommandFactory::CreateCommand>(factory.Get(), command.Put()),
                  so::ServiceObjectException);
-    EXPECT_EQ(LastErrorMessage(),
-              "CommandFactory::CreateCommand() failed, code: 0x80004001: The SetActionPropDataCommand is not available");
+    EXPECT_EQ(LastErrorMessage(), "CommandFactory::CreateCommand() failed, code: 0x80004001: The "
+                                  "SetActionPropDataCommand is not available");
 
     EXPECT_EQ(so::Call<I::Cleanup>(p), so::kOk);
     EXPECT_EQ(Commands().FactoryCount(), 0u);
@@ -208,9 +210,33 @@ TEST_F(ModuleEntryPoints, MissingCommandsManagerFailsThePanelParts) {
     so::Ref plugin = CreatePlugin();
     so::Ref model;
     EXPECT_EQ(testing_host::RawCall<host::UIInplacePlugin::GetUIModel>(plugin.Get(), model.Put()), 0x10008u);
-    EXPECT_EQ(LastErrorMessage(), "UIInplacePlugin::GetUIModel() failed, code: 0x00010008: Fail to query "
-                                  "CommandsManager service object: corresponding service is not supported by the "
-                                  "service provider.\n");
+    EXPECT_EQ(LastErrorMessage(),
+              "UIInplacePlugin::GetUIModel() failed, code: 0x00010008: Fail to query "
+              "CommandsManager service object: corresponding service is not supported by the "
+              "service provider.\n");
+}
+
+TEST_F(ModuleEntryPoints, AFailedWithdrawalDoesNotKeepTheNextPanelFromRegistering) {
+    using I = host::UIInplacePlugin;
+    so::Ref first = CreatePlugin();
+    so::Ref handler;
+    ASSERT_EQ(so::Call<I::InitHandler>(first.Get(), handler.Put()), so::kOk);
+    EXPECT_EQ(Commands().FactoryCount(), 1u);
+
+    // The manager cannot be reached when the first panel goes: its withdrawal fails.
+    ServiceProviderUnregister(so::AtomOf("CommandsManager"));
+    EXPECT_NE(testing_host::RawCall<I::Cleanup>(first.Get()), so::kOk);
+    handler.Reset();
+    testing_host::RegisterService("CommandsManager", commands_.Get());
+    Commands().UnregisterCommandFactory(
+        so::AtomOf("SetActionPropDataCommand")); // the host drops what was left
+
+    so::Ref second = CreatePlugin();
+    ASSERT_EQ(so::Call<I::InitHandler>(second.Get(), handler.Put()), so::kOk);
+    EXPECT_EQ(Commands().FactoryCount(), 1u) << "the second panel registered its factory again";
+    handler.Reset();
+    EXPECT_EQ(so::Call<I::Cleanup>(second.Get()), so::kOk);
+    EXPECT_EQ(Commands().FactoryCount(), 0u);
 }
 
 TEST_F(ModuleEntryPoints, ResourcesAreRegisteredOnce) {
@@ -244,8 +270,8 @@ TEST_F(ModuleEntryPoints, EngineWithoutPackageMethodsLeavesResourcesForALaterTry
 TEST_F(ModuleEntryPoints, EmbeddedPageIsUtf8WithMarkAndCrlf) {
     ASSERT_EQ(module_->registerResources(engine_.Get()), so::kOk);
     so::Ref blob;
-    ASSERT_EQ(so::Call<host::UIEngine::LoadResourceData>(engine_.Get(), L"document-panel-properties/properties-view.htm",
-                                                         blob.Put()),
+    ASSERT_EQ(so::Call<host::UIEngine::LoadResourceData>(
+                  engine_.Get(), L"document-panel-properties/properties-view.htm", blob.Put()),
               so::kOk);
     std::uint64_t size = 0;
     const void* data = nullptr;

@@ -4,6 +4,7 @@
 
 #include "headless-host/services/PluginSiteObject.h"
 #include "host/Logger.h"
+#include "host/UIDocuments.h"
 #include "service-common/HostCall.h"
 #include "ui-engine/Logging.h"
 #include "ui-engine/internal/UIWndServiceObjectRequester.h"
@@ -83,6 +84,12 @@ TEST_F(Logging, WindowQueryGivesTheObject) {
         .SetServiceObject(0x468F6917, collection.Get());
     EXPECT_EQ(ui::QueryServiceObjectFromUIWnd(context.Get(), 0x468F6917, "UIDocumentsCollection"),
               collection);
+}
+
+TEST_F(Logging, WindowServicesAreNamedInLogEntries) {
+    EXPECT_EQ(ui::WindowServiceName(host::UIMainFrame::kId), "UIMainFrame");
+    EXPECT_EQ(ui::WindowServiceName(0x468F6917), "UIDocumentsCollection");
+    EXPECT_EQ(ui::WindowServiceName(0x1234), "ID:4660");
 }
 
 } // namespace

@@ -309,6 +309,24 @@ TEST_F(UIHandlerFramework, InvokeTrampolineIgnoresBlocksWithoutTheRecordMarker) 
     EXPECT_EQ(invoked, 1);
 }
 
+TEST_F(UIHandlerFramework, WindowServicesAreAskedOfTheContextThePluginKept) {
+    so::Ref editor = AttachNew<EditorLike>("#inner");
+    so::Ref kept = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
+    so::Ref collection =
+        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
+    so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::From(kept.Get())
+        .SetServiceObject(0x468F6917, collection.Get());
+    // The element's window has no context at all: only the kept one can answer.
+    ui::KeepPluginWindowContext(kept.Get());
+    ServiceObject* out = nullptr;
+    EXPECT_EQ(RawCall<host::UIHandler::QueryServiceObject>(editor.Get(), 0x468F6917u, &out, std::uint8_t(1),
+                                                           std::uint8_t(0)),
+              so::kOk);
+    EXPECT_EQ(out, collection.Get());
+    so::Ref::Adopt(out);
+    ui::KeepPluginWindowContext(nullptr);
+}
+
 TEST_F(UIHandlerFramework, QueryServiceObjectGivesItselfOrAsksTheWindow) {
     so::Ref editor = AttachNew<EditorLike>("#inner");
     using Q = host::UIHandler::QueryServiceObject;

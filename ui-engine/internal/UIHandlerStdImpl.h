@@ -275,15 +275,20 @@ public:
         return PostAlways(std::forward<Work>(work));
     }
 
-    // A service object of the attached element's window by interface id, or null (logged).
+    // A service object of the panel's window by interface id, or null (logged with the service's
+    // name). Asked of the window context the plug-in kept at start; a handler made outside a plug-in
+    // asks its element's window instead.
     so::Ref QueryFromWindow(std::uint32_t interfaceId) {
-        ServiceObject* context = nullptr;
-        if (!element_ || Engine().GetWindowContext(element_.Handle(), &context) != kHtmlOk ||
-            context == nullptr)
-            return {};
-        so::Ref owned = so::Ref::Adopt(context);
-        return QueryServiceObjectFromUIWnd(owned.Get(), interfaceId,
-                                           (boost::format("ID:%1%") % interfaceId).str().c_str());
+        so::Ref context = PluginWindowContext();
+        if (!context) {
+            ServiceObject* elementContext = nullptr;
+            if (!element_ || Engine().GetWindowContext(element_.Handle(), &elementContext) != kHtmlOk ||
+                elementContext == nullptr)
+                return {};
+            context = so::Ref::Adopt(elementContext);
+        }
+        return QueryServiceObjectFromUIWnd(context.Get(), interfaceId,
+                                           WindowServiceName(interfaceId).c_str());
     }
 
 private:

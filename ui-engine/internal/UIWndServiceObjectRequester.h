@@ -5,6 +5,7 @@
 #include "service-common/ServiceObjectPtr.h"
 
 #include <cstdint>
+#include <string>
 
 namespace ui {
 
@@ -12,5 +13,14 @@ namespace ui {
 // record's message when there is one). Never raises.
 so::Ref QueryServiceObjectFromUIWnd(ServiceObject* windowContext, std::uint32_t interfaceId,
                                     const char* serviceName);
+
+// The window context the plug-in was given at start, which handlers ask for the window's services;
+// null forgets it (the plug-in's cleanup). [thread-safe]
+void KeepPluginWindowContext(ServiceObject* context);
+so::Ref PluginWindowContext();
+
+// The name log entries give a window service: its interface's name ("UIMainFrame",
+// "UIDocumentsCollection", ...), or "ID:<decimal id>" for one the module does not know.
+std::string WindowServiceName(std::uint32_t interfaceId);
 
 } // namespace ui

@@ -176,6 +176,35 @@ TEST_F(LocaleManagerInstalled, LocalizedTemplateElementGetsSourceAndTranslation)
               L"STANDARD ZURÜCKSETZEN</button>");
 }
 
+TEST_F(LocaleManagerInstalled, ReinstallingTheServiceWhileTheModuleTranslatesReleasesNothingInUse) {
+    headless::InstallLocaleManager("de", headless::DefaultCatalogueFolder());
+    std::atomic<bool> stop{false};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 2; ++i) {
+        readers.emplace_back([&] {
+            while (!stop.load()) {
+                std::wstring text = ui::Translate(L"PD Prop Panel Title", L"Measurements");
+                if (text != L"Maße" && text != L"Measurements")
+                    ++wrong;
+            }
+        });
+    }
+    // Each install replaces the slot's object and releases the one before, which a reader may be
+    // taking a reference to at that moment.
+    for (int install = 0; install < 200; ++install) {
+        if (install % 3 == 2)
+            headless::UninstallLocaleManager();
+        else
+            headless::InstallLocaleManager(install % 2 == 0 ? "fr" : "de",
+                                           headless::DefaultCatalogueFolder());
+    }
+    stop = true;
+    for (std::thread& reader : readers)
+        reader.join();
+    EXPECT_EQ(wrong.load(), 0);
+}
+
 TEST_F(LocaleManagerInstalled, TranslationsStayWholeWhileTheLanguageChanges) {
     so::Ref service = headless::InstallLocaleManager("de", headless::DefaultCatalogueFolder());
     std::atomic<bool> stop{false};
