@@ -395,10 +395,12 @@ private:
         property->kind = host::ValueKindForType(property->typeCode);
         std::vector<const char*> keys = KeysOf(property->typeCode);
         keys.push_back("readError");
+        keys.push_back("restructures");
         CheckKeys(value, path, keys);
         property->readOnly = OptionalBool(value, path, "readOnly", false);
         property->hidden = OptionalBool(value, path, "hidden", false);
         property->noColorAvailable = OptionalBool(value, path, "noColorAvailable", false);
+        property->restructures = OptionalBool(value, path, "restructures", false);
         if (const Json* readError = Optional(value, "readError")) {
             std::string readErrorPath = Child(path, "readError");
             property->readError = so::Utf8FromWide(Text(*readError, readErrorPath));

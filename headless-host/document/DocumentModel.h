@@ -44,6 +44,9 @@ struct PropertyModel {
     bool readOnly = false;
     bool hidden = false;
     bool noColorAvailable = false;
+    // Its value decides which other properties the object has (a format category, say): a change
+    // of it changes the content of every properties context showing it, not only its own value.
+    bool restructures = false;
     // Not empty: reading the value through the property fails with this message, as a broken
     // object of the editor's would; everything else about the property reads as usual.
     std::string readError;

@@ -45,29 +45,37 @@ StoredValue DocumentState::Value(const PropertyModel& property) const {
 std::vector<StoredValue> DocumentState::ExchangeValues(const std::vector<ValueChange>& changes) {
     std::vector<StoredValue> previous;
     std::vector<std::shared_ptr<PropertyModel>> properties;
+    std::vector<std::shared_ptr<PropertyModel>> restructured;
     {
         std::lock_guard lock(mutex_);
         for (const auto& change : changes) {
             previous.push_back(std::exchange(change.property->value, change.value));
             properties.push_back(change.property);
+            if (change.restructure || change.property->restructures)
+                restructured.push_back(change.property);
         }
     }
-    Notify(properties);
+    Notify(properties, restructured);
     return previous;
 }
 
 void DocumentState::NotifyUnchanged(const std::vector<std::shared_ptr<PropertyModel>>& properties) {
-    Notify(properties);
+    Notify(properties, {});
 }
 
-void DocumentState::Notify(const std::vector<std::shared_ptr<PropertyModel>>& properties) const {
-    // A property object or context that shows several of the changed properties hears once.
+void DocumentState::NotifyRestructured(const std::vector<std::shared_ptr<PropertyModel>>& properties) {
+    Notify({}, properties);
+}
+
+void DocumentState::Notify(const std::vector<std::shared_ptr<PropertyModel>>& changed,
+                           const std::vector<std::shared_ptr<PropertyModel>>& restructured) const {
+    // A property object or context that shows several of the properties hears once.
     std::vector<std::shared_ptr<WatcherList<>::Callback>> propertyWatchers;
     std::vector<std::shared_ptr<WatcherList<>::Callback>> contextWatchers;
-    for (const auto& property : properties) {
+    for (const auto& property : changed)
         AppendUnique(propertyWatchers, property->propertyWatchers.Live());
+    for (const auto& property : restructured)
         AppendUnique(contextWatchers, property->contextWatchers.Live());
-    }
     for (const auto& watcher : propertyWatchers)
         (*watcher)();
     for (const auto& watcher : contextWatchers)

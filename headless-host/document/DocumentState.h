@@ -16,10 +16,12 @@
 
 namespace headless {
 
-// One value change of a step: the property and the value it gets.
+// One value change of a step: the property and the value it gets. `restructure` makes the contexts
+// showing the property hear of it too (as a restructuring property's own changes always do).
 struct ValueChange {
     std::shared_ptr<PropertyModel> property;
     StoredValue value;
+    bool restructure = false;
 };
 
 class DocumentState {
@@ -34,10 +36,16 @@ public:
 
     StoredValue Value(const PropertyModel& property) const;
     // Gives every property its new value, then tells the watchers of the properties (OnChange) and
-    // then of the contexts (OnChanged), each once, outside the lock. Returns the previous values.
+    // then, for the changes that restructure, of the contexts (OnChanged), each once, outside the
+    // lock. A plain value change leaves the contexts alone: only the property's own views follow it.
+    // Returns the previous values.
     std::vector<StoredValue> ExchangeValues(const std::vector<ValueChange>& changes);
-    // Tells the watchers of these properties as if they had changed (an accepted write of the same value).
+    // Tells the watchers of these properties as if they had changed (an accepted write of the same
+    // value); contexts hear nothing.
     void NotifyUnchanged(const std::vector<std::shared_ptr<PropertyModel>>& properties);
+    // Tells the contexts showing these properties that their content changed (a host command that
+    // rebuilds what the user sees).
+    void NotifyRestructured(const std::vector<std::shared_ptr<PropertyModel>>& properties);
 
     std::uint32_t LockedState() const { return lockedState_.load(); }
     // Tells the lock watchers (the document's views) when the state changes.
@@ -84,7 +92,8 @@ private:
     SOResult Run(Direction direction);
     void RaiseTask(std::uint32_t eventId, SOAtom commandName, host::CommandAction action,
                    SOResult status) const;
-    void Notify(const std::vector<std::shared_ptr<PropertyModel>>& properties) const;
+    void Notify(const std::vector<std::shared_ptr<PropertyModel>>& changed,
+                const std::vector<std::shared_ptr<PropertyModel>>& restructured) const;
 
     DocumentModel model_;
     mutable std::mutex mutex_; // values of the model and stored defaults

@@ -132,7 +132,7 @@ SOResult PropertiesContextDefaultObject::RestoreOriginalDefaults(std::uint32_t m
             continue;
         for (const auto& [property, value] : CurrentValues(*entry))
             if (!property->readOnly && !SameValue(value, entry->original))
-                changes.push_back({property, entry->original});
+                changes.push_back({property, entry->original, true}); // a reset rebuilds what is shown
     }
     // The objects first: a locked document refuses, and then nothing is restored at all.
     if (!changes.empty()) {

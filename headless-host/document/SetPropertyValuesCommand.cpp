@@ -50,7 +50,7 @@ SOResult SetPropertyValuesCommand::Undo() {
             throw so::ServiceObjectException(so::kInvalidArgument,
                                              "The step was not done, so it cannot be undone");
         for (std::size_t i = 0; i < changes_.size(); ++i)
-            back.push_back({changes_[i].property, previous_[i]});
+            back.push_back({changes_[i].property, previous_[i], changes_[i].restructure});
     }
     state->ExchangeValues(back);
     return so::kOk;

@@ -792,8 +792,44 @@ TEST_F(BusinessLogic, PropertyShownInTwoSelectionsHearsChangesMadeThroughEither)
     ASSERT_EQ(
         Write(Property(both.Get(), {L"Values", L"Value", L"Default Value"}).Get(), std::wstring(L"Paris")),
         so::kOk);
-    EXPECT_EQ(heard, (std::vector<std::string>{"property", "context"}));
+    // A plain value: the property's own views follow it, the context's content stays as it is.
+    EXPECT_EQ(heard, std::vector<std::string>{"property"});
     EXPECT_EQ(Read<std::wstring>(alone.Get()), L"Paris");
+}
+
+TEST_F(BusinessLogic, ARestructuringWriteAndItsUndoChangeTheContextsContent) {
+    so::Ref context = Context({L"Name Field"});
+    so::Ref category = Property(context.Get(), {L"Format", L"Number Format", L"Format Category"});
+    std::vector<std::string> heard;
+    SubscribeEvent<BLProperty::Subscribe, BLProperty::OnChange>(
+        category.Get(), [&](const host::ObjectEventArguments&) { heard.push_back("property"); });
+    SubscribeEvent<host::BLPropertiesContext::Subscribe, host::BLPropertiesContext::OnChanged>(
+        context.Get(), [&](const host::ObjectEventArguments&) { heard.push_back("context"); });
+    auto list = Read<std::shared_ptr<host::PropStringListData>>(category.Get());
+    auto chosen = std::make_shared<host::PropStringListData>(*list);
+    chosen->selected = 2;
+    ASSERT_EQ(Write(category.Get(), chosen), so::kOk);
+    EXPECT_EQ(heard, (std::vector<std::string>{"property", "context"}));
+    heard.clear();
+    ASSERT_EQ(workspace->Undo(), so::kOk);
+    EXPECT_EQ(heard, (std::vector<std::string>{"property", "context"}));
+}
+
+TEST_F(BusinessLogic, AMultiSelectionWriteTellsEveryObjectsPropertyOnce) {
+    so::Ref name = Property(Context({L"Name Field"}).Get(), {L"Values", L"Value", L"Default Value"});
+    so::Ref city = Property(Context({L"City Field"}).Get(), {L"Values", L"Value", L"Default Value"});
+    int nameHeard = 0;
+    int cityHeard = 0;
+    SubscribeEvent<BLProperty::Subscribe, BLProperty::OnChange>(
+        name.Get(), [&](const host::ObjectEventArguments&) { ++nameHeard; });
+    SubscribeEvent<BLProperty::Subscribe, BLProperty::OnChange>(
+        city.Get(), [&](const host::ObjectEventArguments&) { ++cityHeard; });
+    so::Ref both = Context({L"Name Field", L"City Field"});
+    ASSERT_EQ(
+        Write(Property(both.Get(), {L"Values", L"Value", L"Default Value"}).Get(), std::wstring(L"Paris")),
+        so::kOk);
+    EXPECT_EQ(nameHeard, 1);
+    EXPECT_EQ(cityHeard, 1);
 }
 
 TEST_F(BusinessLogic, FailingSubscriberIsReportedWhileTheOthersHearAndTheWriteStands) {
