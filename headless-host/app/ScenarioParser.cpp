@@ -53,8 +53,8 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {Lock, "lock", "0|1|2|3", 1, 1, true, 0,
          "set the active document's locked state (1 write, 2 read, 3 both)"},
         {On, "on", "VIEW COMMAND [ARGUMENTS...]", 2, kAny, true, 1,
-         "run select, lock, set, undo, redo or expect value on the view of another open document (by "
-         "number from 1 or document name), active or not"},
+         "run select, lock, set, change, refuse, undo, redo or an expectation of values on the view of "
+         "another open document (by number from 1 or document name), active or not"},
         {Pump, "pump", "", 0, 0, false, 0,
          "run the UI loop until it is idle (every command that posts work does this too, unless held)"},
         {Hold, "hold", "", 0, 0, false, 0,
@@ -77,6 +77,11 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
          "      show next in \"ui-state\" on body)"},
         {Set, "set", "PROPERTY VALUE", 2, 2, true, 0,
          "write a value of the selection's property (GROUP/.../NAME) as the panel would: one undoable step"},
+        {Change, "change", "OBJECT PROPERTY VALUE", 3, 3, true, 0,
+         "write a property of one object of the active document as another window or a script would, "
+         "past the panel: one undoable step"},
+        {Refuse, "refuse", "OBJECT PROPERTY N MESSAGE", 4, 4, false, 0,
+         "make the next N writes of an object's property fail with MESSAGE (N = 0: accept again)"},
         {Undo, "undo", "", 0, 0, true, 0, "undo the active document's last step"},
         {Redo, "redo", "", 0, 0, true, 0, "redo the active document's last undone step"},
         {Locale, "locale", "LANG", 1, 1, true, 0,
@@ -107,6 +112,11 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {ExpectValue, "expect value", "OBJECT PROPERTY VALUE", 3, 3, false, 0,
          "a property (GROUP/.../NAME) of an object of the active document, as in document files "
          "(strings with or without their JSON quotes)"},
+        {ExpectWrites, "expect writes", "OBJECT PROPERTY N", 3, 3, false, 0,
+         "how many writes of an object's property were accepted, also of the value it had"},
+        {ExpectPending, "expect pending", "OBJECT PROPERTY VALUE", 3, 3, false, 0,
+         "the value of the last pending-value notice the property was given, as in document files; none "
+         "when it was told that no edit is pending"},
         {ExpectBoxes, "expect boxes", "N", 1, 1, false, 0, "the number of message boxes shown so far"},
         {ExpectBox, "expect box", "text|caption|buttons|icon VALUE", 2, 2, false, 0,
          "the last message box shown: its caption, its buttons (ok, ok-cancel, yes-no, yes-no-cancel), its "
@@ -224,8 +234,8 @@ ScenarioCommand ScenarioParser::ParseWords(std::vector<std::string> words, const
         } else if (command.name == "expect") {
             throw ScenarioError(source, line,
                                 "unknown expectation '" + words[1] +
-                                    "' (count, attr, text, state, style, input, value, boxes, box, "
-                                    "option, log, event or error)");
+                                    "' (count, attr, text, state, style, input, value, writes, pending, "
+                                    "boxes, box, option, log, event or error)");
         }
     }
     const ScenarioCommandInfo* info = FindCommand(command.name);

@@ -301,15 +301,19 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             case Select:
             case Lock:
             case Set:
+            case Change:
+            case Refuse:
             case Undo:
             case Redo:
             case ExpectValue:
+            case ExpectWrites:
+            case ExpectPending:
             case DumpDocument:
             case DumpSelection:
                 break;
             default:
-                reject("on runs select, lock, set, undo, redo, expect value, dump document or dump "
-                       "selection, not " +
+                reject("on runs select, lock, set, change, refuse, undo, redo, expect value, expect writes, "
+                       "expect pending, dump document or dump selection, not " +
                        command.inner->name);
             }
             Validate(*command.inner);
@@ -361,7 +365,14 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             break;
         }
         case ExpectValue:
+        case ExpectPending:
+        case Change:
             ParsePropertyPath(arguments[1]);
+            break;
+        case ExpectWrites:
+        case Refuse:
+            ParsePropertyPath(arguments[1]);
+            requireCount(arguments[2]);
             break;
         case Set:
             ParsePropertyPath(arguments[0]);
@@ -475,9 +486,13 @@ void ScenarioRunner::SetSelectionValue(const std::string& propertyPath, const st
         so::Call<host::BLPropertiesGroup::FindProperty>(group.Get(), propertyName.c_str(), property.Put());
     if (!property)
         throw CommandError("the selection has no property " + Quoted(propertyPath));
+    WriteValue(property.Get(), propertyPath, value);
+}
+
+void ScenarioRunner::WriteValue(ServiceObject* target, const std::string& propertyPath,
+                                const std::string& value) {
     std::uint32_t kindCode = 0;
-    so::Call<host::BLProperty::GetValueKind>(property.Get(), &kindCode);
-    ServiceObject* target = property.Get();
+    so::Call<host::BLProperty::GetValueKind>(target, &kindCode);
     using host::ValueKind;
     switch (auto kind = ValueKind(kindCode)) {
     case ValueKind::Bool:
@@ -628,6 +643,17 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
     case Set:
         SetSelectionValue(arguments[0], arguments[1]);
         break;
+    case Change: {
+        so::Ref property = workspace.PropertyOfObject(ActiveDocument(), so::WideFromUtf8(arguments[0]),
+                                                      ParsePropertyPath(arguments[1]));
+        WriteValue(property.Get(), arguments[1], arguments[2]);
+        break;
+    }
+    case Refuse:
+        workspace.RefuseWrites(ActiveDocument(), so::WideFromUtf8(arguments[0]),
+                               ParsePropertyPath(arguments[1]), std::uint32_t(*Integer(arguments[2])),
+                               arguments[3]);
+        break;
     case Undo:
     case Redo: {
         const std::size_t index = ActiveDocument();
@@ -674,6 +700,8 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
     case ExpectStyle:
     case ExpectInput:
     case ExpectValue:
+    case ExpectWrites:
+    case ExpectPending:
     case ExpectBoxes:
     case ExpectBox:
     case ExpectOption:
@@ -840,6 +868,22 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
         if (!ValueMatches(found, arguments[2]))
             Fail(command, "expected " + arguments[0] + " " + arguments[1] + " = " + arguments[2] +
                               " but found " + found);
+        break;
+    }
+    case ExpectWrites: {
+        std::uint64_t found = workspace.PropertyWrites(ActiveDocument(), so::WideFromUtf8(arguments[0]),
+                                                       ParsePropertyPath(arguments[1]));
+        if (std::int64_t(found) != *Integer(arguments[2]))
+            Fail(command, "expected " + arguments[2] + " writes of " + arguments[0] + " " + arguments[1] +
+                              " but found " + std::to_string(found));
+        break;
+    }
+    case ExpectPending: {
+        std::string found = workspace.PendingValue(ActiveDocument(), so::WideFromUtf8(arguments[0]),
+                                                   ParsePropertyPath(arguments[1]));
+        if (!ValueMatches(found, arguments[2]))
+            Fail(command, "expected the pending value " + arguments[2] + " of " + arguments[0] + " " +
+                              arguments[1] + " but found " + found);
         break;
     }
     case ExpectBoxes: {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "headless-host/app/ScenarioParser.h"
+#include "host/ServiceObject.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -64,6 +65,8 @@ private:
     // An open document by number (from 1) or name.
     std::size_t DocumentIndex(const std::string& view) const;
     void SetSelectionValue(const std::string& propertyPath, const std::string& value);
+    // Writes `value` (as scenarios write values) into the BLProperty `target`.
+    void WriteValue(ServiceObject* target, const std::string& propertyPath, const std::string& value);
 
     HostSession& session_;
     std::ostream& out_;

@@ -51,6 +51,12 @@ struct PropertyModel {
     // object of the editor's would; everything else about the property reads as usual.
     std::string readError;
     StoredValue value; // guarded by the document's lock
+    // What tests watch and steer, guarded by the document's lock too: the writes accepted (also of
+    // the value it has), the writes still to refuse and why, and the last pending-value notice.
+    std::uint64_t writes = 0;
+    std::uint32_t refusalsLeft = 0;
+    std::string refusal;
+    std::optional<StoredValue> pending;
     // Property objects and properties contexts showing this property.
     WatcherList<> propertyWatchers;
     WatcherList<> contextWatchers;

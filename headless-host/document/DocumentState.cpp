@@ -82,6 +82,43 @@ void DocumentState::Notify(const std::vector<std::shared_ptr<PropertyModel>>& ch
         (*watcher)();
 }
 
+void DocumentState::RefuseWrites(PropertyModel& property, std::uint32_t count, std::string message) {
+    std::lock_guard lock(mutex_);
+    property.refusalsLeft = count;
+    property.refusal = std::move(message);
+}
+
+std::optional<std::string>
+DocumentState::AcceptWrite(const std::vector<std::shared_ptr<PropertyModel>>& properties) {
+    std::lock_guard lock(mutex_);
+    for (const auto& property : properties) {
+        if (property->refusalsLeft != 0) {
+            --property->refusalsLeft;
+            return property->refusal;
+        }
+    }
+    for (const auto& property : properties)
+        ++property->writes;
+    return std::nullopt;
+}
+
+std::uint64_t DocumentState::Writes(const PropertyModel& property) const {
+    std::lock_guard lock(mutex_);
+    return property.writes;
+}
+
+void DocumentState::SetPending(const std::vector<std::shared_ptr<PropertyModel>>& properties,
+                               const std::optional<StoredValue>& pending) {
+    std::lock_guard lock(mutex_);
+    for (const auto& property : properties)
+        property->pending = pending;
+}
+
+std::optional<StoredValue> DocumentState::Pending(const PropertyModel& property) const {
+    std::lock_guard lock(mutex_);
+    return property.pending;
+}
+
 void DocumentState::SetLockedState(std::uint32_t state) {
     if (lockedState_.exchange(state) != state)
         lockWatchers_.Notify(state);

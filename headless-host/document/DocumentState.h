@@ -47,6 +47,19 @@ public:
     // rebuilds what the user sees).
     void NotifyRestructured(const std::vector<std::shared_ptr<PropertyModel>>& properties);
 
+    // Refuses the next `count` writes of the property with `message` (what a failing object of the
+    // editor's does), then accepts writes again.
+    void RefuseWrites(PropertyModel& property, std::uint32_t count, std::string message);
+    // A write of these properties is about to be accepted: counts it, or gives the message of a
+    // refusal still owed by one of them.
+    std::optional<std::string> AcceptWrite(const std::vector<std::shared_ptr<PropertyModel>>& properties);
+    std::uint64_t Writes(const PropertyModel& property) const;
+    // The pending-value notices: the last record each property was told of, none when it was told
+    // that no edit is pending.
+    void SetPending(const std::vector<std::shared_ptr<PropertyModel>>& properties,
+                    const std::optional<StoredValue>& pending);
+    std::optional<StoredValue> Pending(const PropertyModel& property) const;
+
     std::uint32_t LockedState() const { return lockedState_.load(); }
     // Tells the lock watchers (the document's views) when the state changes.
     void SetLockedState(std::uint32_t state);

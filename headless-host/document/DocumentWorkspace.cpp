@@ -310,10 +310,10 @@ std::string DocumentWorkspace::DumpSelection(std::size_t index) const {
     return out.str();
 }
 
-std::string DocumentWorkspace::PropertyValue(std::size_t index, const std::wstring& objectName,
-                                             const PropertyPath& path) const {
-    const OpenDocument& opened = Document(index);
-    auto object = FindObject(opened.state->Model(), objectName);
+std::shared_ptr<PropertyModel> DocumentWorkspace::ObjectProperty(std::size_t index,
+                                                                 const std::wstring& objectName,
+                                                                 const PropertyPath& path) const {
+    auto object = FindObject(Document(index).state->Model(), objectName);
     if (!object)
         throw std::invalid_argument("The document has no object named \"" + so::Utf8FromWide(objectName) +
                                     "\"");
@@ -321,7 +321,35 @@ std::string DocumentWorkspace::PropertyValue(std::size_t index, const std::wstri
     if (!property)
         throw std::invalid_argument("The object \"" + so::Utf8FromWide(objectName) + "\" has no property " +
                                     JoinedPath(path));
-    return ShownValue(property->typeCode, opened.state->Value(*property), ReadErrorOf(*property));
+    return property;
+}
+
+std::string DocumentWorkspace::PropertyValue(std::size_t index, const std::wstring& objectName,
+                                             const PropertyPath& path) const {
+    auto property = ObjectProperty(index, objectName, path);
+    return ShownValue(property->typeCode, Document(index).state->Value(*property), ReadErrorOf(*property));
+}
+
+so::Ref DocumentWorkspace::PropertyOfObject(std::size_t index, const std::wstring& objectName,
+                                            const PropertyPath& path) const {
+    return PropertyObject::Make(Document(index).state, {ObjectProperty(index, objectName, path)});
+}
+
+std::uint64_t DocumentWorkspace::PropertyWrites(std::size_t index, const std::wstring& objectName,
+                                                const PropertyPath& path) const {
+    return Document(index).state->Writes(*ObjectProperty(index, objectName, path));
+}
+
+std::string DocumentWorkspace::PendingValue(std::size_t index, const std::wstring& objectName,
+                                            const PropertyPath& path) const {
+    auto property = ObjectProperty(index, objectName, path);
+    std::optional<StoredValue> pending = Document(index).state->Pending(*property);
+    return pending ? ValueText(property->typeCode, *pending) : "none";
+}
+
+void DocumentWorkspace::RefuseWrites(std::size_t index, const std::wstring& objectName,
+                                     const PropertyPath& path, std::uint32_t count, std::string message) {
+    Document(index).state->RefuseWrites(*ObjectProperty(index, objectName, path), count, std::move(message));
 }
 
 DocumentsCollectionService& DocumentWorkspace::CollectionService() const {

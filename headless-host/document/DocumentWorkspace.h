@@ -86,6 +86,19 @@ public:
     // dumps show it). Raises std::invalid_argument for an unknown object or path.
     std::string PropertyValue(std::size_t index, const std::wstring& objectName,
                               const PropertyPath& path) const;
+    // The same property as a BLProperty of that one object, as another window would hold it.
+    so::Ref PropertyOfObject(std::size_t index, const std::wstring& objectName,
+                             const PropertyPath& path) const;
+    // How many writes of the property were accepted (also of the value it had).
+    std::uint64_t PropertyWrites(std::size_t index, const std::wstring& objectName,
+                                 const PropertyPath& path) const;
+    // The value of the property's last pending-value notice, as in document files; "none" when it
+    // was told that no edit is pending, or never told anything.
+    std::string PendingValue(std::size_t index, const std::wstring& objectName,
+                             const PropertyPath& path) const;
+    // The next `count` writes of the property fail with `message`.
+    void RefuseWrites(std::size_t index, const std::wstring& objectName, const PropertyPath& path,
+                      std::uint32_t count, std::string message);
 
     ServiceObject* Collection() const { return collection_.Get(); }
     ServiceObject* MainFrame() const { return mainFrame_.Get(); }
@@ -101,6 +114,8 @@ public:
 
 private:
     std::size_t RequireActive() const;
+    std::shared_ptr<PropertyModel> ObjectProperty(std::size_t index, const std::wstring& objectName,
+                                                  const PropertyPath& path) const;
     template <class ManagerStep, class DocumentStep>
     SOResult StepThroughCommands(std::size_t index);
 

@@ -168,6 +168,8 @@ SOResult PropertyObject::SetValue(std::uint32_t valueKind, const void* record) {
             (boost::format("The property \"%1%\" is read-only") % so::Utf8FromWide(first_.name)).str());
     if ((state_->LockedState() & host::BLDocumentView::kLockedForWrite) != 0)
         throw so::ServiceObjectException(host::kDocumentLocked, "The document is locked for writing");
+    if (std::optional<std::string> refusal = state_->AcceptWrite(targets_))
+        throw so::ServiceObjectException(so::kGenericFailure, *refusal);
 
     std::vector<ValueChange> changes;
     bool changed = false;
@@ -190,6 +192,7 @@ SOResult PropertyObject::NoticePendingValue(std::uint32_t valueKind, const void*
         CheckKind(valueKind);
         pending = ValueFromRecord(first_.kind, record);
     }
+    state_->SetPending(targets_, pending);
     std::lock_guard lock(pendingMutex_);
     pending_ = std::move(pending);
     return so::kOk;

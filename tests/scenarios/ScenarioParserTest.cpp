@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"jump", "unknown command 'jump' (see --help)"},
         RefusedLine{"expect colour #a red",
                     "unknown expectation 'colour' (count, attr, text, state, style, input, value, "
-                    "boxes, box, option, log, event or error)"},
+                    "writes, pending, boxes, box, option, log, event or error)"},
         RefusedLine{"clear logs", "unknown command 'clear' (see --help)"},
         RefusedLine{"clear log now", "clear log takes 0 arguments, not 1 (usage: clear log)"},
         RefusedLine{"click", "click takes 1 argument, not 0 (usage: click SELECTOR)"},
@@ -124,8 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"on 2 undo now", "undo takes 0 arguments, not 1 (usage: undo)"},
         RefusedLine{
             "on 2 click #a",
-            "on runs select, lock, set, undo, redo, expect value, dump document or dump selection, not "
-            "click"},
+            "on runs select, lock, set, change, refuse, undo, redo, expect value, expect writes, expect "
+            "pending, dump document or dump selection, not click"},
         RefusedLine{"expect error nope expect count #a 1",
                     "expect error takes a command that can be refused, not expect count"},
         RefusedLine{"expect event PROP_CHANGED 1",
