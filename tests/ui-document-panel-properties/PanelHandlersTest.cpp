@@ -405,6 +405,18 @@ TEST_F(PanelHandlerOnPage, AnImmediateRebuildAskedOffTheUIThreadRunsInTheUILoop)
     EXPECT_EQ(TabCount(), 1u);
 }
 
+TEST_F(PanelHandlerOnPage, ASelectionThatNoLongerGivesAContextLeavesNothingOfTheObjectShown) {
+    SelectGroups({Make<FakeGroup>(L"General", true)});
+    Attach();
+    Panel().UpdateView(false);
+    ASSERT_EQ(TabCount(), 1u);
+
+    Fake<FakeSelection>(selection_).context.Reset();
+    Panel().UpdateView(false);
+    EXPECT_EQ(TabCount(), 0u);
+    EXPECT_EQ(Element(".panel-content").FindAll(".props-panel").size(), 0u);
+}
+
 TEST_F(PanelHandlerOnPage, ACleanEmptiesTheOlderSingleListLayout) {
     constexpr const char* kOlderLayoutPage =
         "<html><body class=\"properties-panel-body\"><div class=\"panel-content\">"
