@@ -206,7 +206,7 @@ private:
 
 int main(int argc, char** argv) {
     so::ErrorsStorage::Instance();
-    so::Ref engine = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<TemplateEngine>::Create());
+    so::Ref engine = so::Make<TemplateEngine>();
     auto& templates = so::ServiceObjectCppTheConcrete<TemplateEngine>::From(engine.Get()).templates;
     headless::RegisterResourceService(engine);
 

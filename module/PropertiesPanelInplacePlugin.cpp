@@ -109,8 +109,7 @@ void PropertiesPanelInplacePlugin::CreatePanelParts() {
     if (handler_)
         return;
     so::Ref handler = panel::CreatePropertiesPanelHandler();
-    model_ =
-        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<PanelModel>::Create(so::WeakRef::To(handler.Get())));
+    model_ = so::Make<PanelModel>(so::WeakRef::To(handler.Get()));
     handler_ = std::move(handler);
 }
 

@@ -5,6 +5,7 @@
 #include "host/ServiceObject.h"
 #include "service-common/ErrorsStorage.h"
 #include "service-common/ServiceObjectException.h"
+#include "service-common/ServiceObjectPtr.h"
 #include "service-common/WeakReferenceBlock.h"
 
 #include <atomic>
@@ -233,5 +234,11 @@ private:
     std::atomic<WeakReferenceBlock*> weak_{nullptr};
     std::uint32_t endMarker_ = kEndOfObjectMarker;
 };
+
+// A new object of T, its one reference held by the result.
+template <class T, class... Args>
+Ref Make(Args&&... args) {
+    return Ref::Adopt(ServiceObjectCppTheConcrete<T>::Create(std::forward<Args>(args)...));
+}
 
 } // namespace so

@@ -33,10 +33,7 @@ namespace headless {
 
 namespace {
 
-template <class T, class... Args>
-so::Ref Make(Args&&... args) {
-    return so::Ref::Adopt(so::ServiceObjectCppTheConcrete<T>::Create(std::forward<Args>(args)...));
-}
+using so::Make;
 
 std::filesystem::path ProgramFolder() {
     return std::filesystem::read_symlink("/proc/self/exe").parent_path();

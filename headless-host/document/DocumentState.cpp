@@ -24,10 +24,8 @@ void AppendUnique(std::vector<std::shared_ptr<Watcher>>& all, std::vector<std::s
 
 DocumentState::DocumentState(DocumentModel model)
     : model_(std::move(model)), lockedState_(model_.lockedState),
-      executeNotification_(
-          so::Ref::Adopt(so::ServiceObjectCppTheConcrete<ExecuteNotificationObject>::Create())),
-      progressNotification_(
-          so::Ref::Adopt(so::ServiceObjectCppTheConcrete<ProgressNotificationObject>::Create())) {
+      executeNotification_(so::Make<ExecuteNotificationObject>()),
+      progressNotification_(so::Make<ProgressNotificationObject>()) {
     for (const auto& object : model_.objects)
         if (!defaultsWatchers_.contains(object->kind))
             defaultsWatchers_.emplace(object->kind, std::make_unique<WatcherList<>>());

@@ -22,8 +22,7 @@ void DocumentViewObject::BindMethods(so::MethodBinder<DocumentViewObject>& binde
 }
 
 so::Ref DocumentViewObject::Make(so::Ref document) {
-    so::Ref object =
-        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<DocumentViewObject>::Create(std::move(document)));
+    so::Ref object = so::Make<DocumentViewObject>(std::move(document));
     so::ServiceObjectCppTheConcrete<DocumentViewObject>::From(object.Get()).Connect();
     return object;
 }

@@ -28,10 +28,7 @@ namespace headless {
 
 namespace {
 
-template <class T, class... Args>
-so::Ref Make(Args&&... args) {
-    return so::Ref::Adopt(so::ServiceObjectCppTheConcrete<T>::Create(std::forward<Args>(args)...));
-}
+using so::Make;
 
 std::string JoinedPath(const std::vector<std::wstring>& names) {
     std::string joined;

@@ -25,8 +25,7 @@ void PropertiesContextDefaultObject::BindMethods(so::MethodBinder<PropertiesCont
 
 so::Ref PropertiesContextDefaultObject::Make(std::shared_ptr<DocumentState> state,
                                              std::vector<std::shared_ptr<ObjectModel>> objects) {
-    so::Ref object = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<PropertiesContextDefaultObject>::Create(
-        std::move(state), std::move(objects)));
+    so::Ref object = so::Make<PropertiesContextDefaultObject>(std::move(state), std::move(objects));
     so::ServiceObjectCppTheConcrete<PropertiesContextDefaultObject>::From(object.Get()).Connect();
     return object;
 }

@@ -66,8 +66,8 @@ std::vector<so::Ref> MergeGroups(const std::shared_ptr<DocumentState>& state,
         for (const auto& part : parts)
             subLists.push_back(&part->groups);
         std::vector<so::Ref> subGroups = MergeGroups(state, subLists, path, properties);
-        merged.push_back(so::Ref::Adopt(so::ServiceObjectCppTheConcrete<PropertiesGroupObject>::Create(
-            *group, std::move(path), std::move(groupProperties), std::move(subGroups))));
+        merged.push_back(so::Make<PropertiesGroupObject>(*group, std::move(path), std::move(groupProperties),
+                                                         std::move(subGroups)));
     }
     return merged;
 }
@@ -89,8 +89,7 @@ void PropertiesContextObject::BindMethods(so::MethodBinder<PropertiesContextObje
 
 so::Ref PropertiesContextObject::Make(std::shared_ptr<DocumentState> state,
                                       std::vector<std::shared_ptr<ObjectModel>> objects) {
-    so::Ref object = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<PropertiesContextObject>::Create(
-        std::move(state), std::move(objects)));
+    so::Ref object = so::Make<PropertiesContextObject>(std::move(state), std::move(objects));
     so::ServiceObjectCppTheConcrete<PropertiesContextObject>::From(object.Get()).Connect();
     return object;
 }

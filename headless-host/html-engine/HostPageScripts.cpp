@@ -14,7 +14,9 @@ namespace html {
 
 namespace {
 
-const HtmlEngineApi& Api() { return *HtmlEngineAPI(); }
+const HtmlEngineApi& Api() {
+    return *HtmlEngineAPI();
+}
 
 // Text for markup: the characters that would end text or an attribute value become entities.
 std::string EscapeMarkup(std::string_view text) {
@@ -22,11 +24,20 @@ std::string EscapeMarkup(std::string_view text) {
     escaped.reserve(text.size());
     for (char c : text) {
         switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c;
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -48,7 +59,8 @@ Value SetRecords(HELEMENT list, const std::vector<Value>& arguments) {
     for (const Value& record : *arguments[0].AsArray()) {
         std::string type = TextOf(record.Find("type"));
         if (type == "label") {
-            markup += "<div class=\"font-group-label\">" + EscapeMarkup(TextOf(record.Find("label"))) + "</div>";
+            markup +=
+                "<div class=\"font-group-label\">" + EscapeMarkup(TextOf(record.Find("label"))) + "</div>";
         } else if (type == "option") {
             markup += "<option value=\"" + EscapeMarkup(TextOf(record.Find("value"))) + "\" fonttype=\"" +
                       EscapeMarkup(TextOf(record.Find("fonttype"))) + "\" fontfamily=\"" +
@@ -97,11 +109,12 @@ void AddVirtualList(HELEMENT widget) {
 
 std::wstring AttributeOf(HELEMENT element, const char* name) {
     std::wstring text;
-    if (Api().GetAttributeByName(element, name,
-                                 [](const wchar_t* chars, std::uint32_t length, void* param) {
-                                     static_cast<std::wstring*>(param)->assign(chars, length);
-                                 },
-                                 &text) != kHtmlOk)
+    if (Api().GetAttributeByName(
+            element, name,
+            [](const wchar_t* chars, std::uint32_t length, void* param) {
+                static_cast<std::wstring*>(param)->assign(chars, length);
+            },
+            &text) != kHtmlOk)
         return {};
     return text;
 }
@@ -147,8 +160,8 @@ public:
 private:
     static bool IsChoice(HELEMENT element) {
         std::uint32_t matches = 0;
-        return element != nullptr && Api().TestElement(element, ".color-cell, .color-none", &matches) == kHtmlOk &&
-               matches != 0;
+        return element != nullptr &&
+               Api().TestElement(element, ".color-cell, .color-none", &matches) == kHtmlOk && matches != 0;
     }
 
     // Reason 1: "no colour" may be offered for this property.
@@ -159,7 +172,8 @@ private:
         Api().SelectElements(table, ".color-cell", &ClearCurrent, nullptr);
         std::string selector = ".color-cell[value=\"" + EscapeMarkup(so::Utf8FromWide(text)) + "\"]";
         HELEMENT cell = nullptr;
-        if (!text.empty() && Api().SelectFirst(table, selector.c_str(), &cell) == kHtmlOk && cell != nullptr) {
+        if (!text.empty() && Api().SelectFirst(table, selector.c_str(), &cell) == kHtmlOk &&
+            cell != nullptr) {
             Api().SetElementState(cell, kStateCurrent, 0, 1);
             Api().ElementRelease(cell);
         }
@@ -167,7 +181,7 @@ private:
 };
 
 void AttachColorTable(HELEMENT table) {
-    so::Ref handler = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<ColorTableHandler>::Create());
+    so::Ref handler = so::Make<ColorTableHandler>();
     Api().AttachEventHandler(table, handler.Get());
 }
 

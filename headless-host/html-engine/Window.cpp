@@ -108,9 +108,8 @@ std::string_view TrimmedAscii(std::string_view text) {
 } // namespace
 
 Window::Window(std::shared_ptr<UIQueueCore> queue, const WindowOptions& options)
-    : queue_(std::move(queue)),
-      invoker_(so::Ref::Adopt(so::ServiceObjectCppTheConcrete<UIInvokerObject>::Create(queue_))),
-      options_(options), liveness_(std::make_shared<Window*>(this)), events_(*this) {
+    : queue_(std::move(queue)), invoker_(so::Make<UIInvokerObject>(queue_)), options_(options),
+      liveness_(std::make_shared<Window*>(this)), events_(*this) {
     assert(queue_->IsUIThread() && "a window is made on its queue's UI thread");
     {
         std::lock_guard lock(RegistryMutex());

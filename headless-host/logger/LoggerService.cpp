@@ -21,7 +21,7 @@ const char* LevelName(std::uint32_t level) {
 // The host's logger lives as long as the library: the library's own reference goes when it is
 // unloaded, after the modules that took references of their own have been unloaded and let go.
 ServiceObject* TheLogger() {
-    static const so::Ref logger = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<LoggerService>::Create());
+    static const so::Ref logger = so::Make<LoggerService>();
     return logger.Get();
 }
 
@@ -48,9 +48,8 @@ SOResult LoggerService::SetOutputFile(const char* path) {
     if (path != nullptr) {
         file = std::fopen(path, "a");
         if (file == nullptr)
-            throw so::ServiceObjectException(so::kInvalidArgument,
-                                             std::string("Cannot open the log file ") + path + ": " +
-                                                 std::strerror(errno));
+            throw so::ServiceObjectException(so::kInvalidArgument, std::string("Cannot open the log file ") +
+                                                                       path + ": " + std::strerror(errno));
     }
     std::lock_guard lock(mutex_);
     if (file_ != nullptr)

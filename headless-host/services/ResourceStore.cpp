@@ -31,8 +31,7 @@ void ResourceService::BindMethods(so::MethodBinder<ResourceService>& binder) {
     binder.Bind<host::UIResourceService::GetResourceStore, &ResourceService::GetResourceStore>();
 }
 
-ResourceService::ResourceService(so::Ref engine)
-    : store_(so::Ref::Adopt(so::ServiceObjectCppTheConcrete<ResourceStore>::Create(std::move(engine)))) {}
+ResourceService::ResourceService(so::Ref engine) : store_(so::Make<ResourceStore>(std::move(engine))) {}
 
 SOResult ResourceService::GetResourceStore(ServiceObject** store) {
     if (store == nullptr)
@@ -42,8 +41,7 @@ SOResult ResourceService::GetResourceStore(ServiceObject** store) {
 }
 
 void RegisterResourceService(so::Ref engine) {
-    so::Ref service =
-        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<ResourceService>::Create(std::move(engine)));
+    so::Ref service = so::Make<ResourceService>(std::move(engine));
     SOResult code = ServiceProviderRegisterObject(host::UIResourceService::kServiceNumber, service.Get());
     if (code != so::kOk)
         throw so::ServiceObjectException(code, "The resource service could not be registered");

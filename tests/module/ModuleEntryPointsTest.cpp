@@ -158,8 +158,8 @@ TEST_F(ModuleEntryPoints, HostCallSequenceUntilThePanelParts) {
     EXPECT_EQ(so::Call<I::RegisterResources>(p), so::kOk);
     EXPECT_EQ(Engine().RegisterCalls(), 1u);
 
-    so::Ref site = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<TestSite>::Create());
-    so::Ref context = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<TestWindowContext>::Create());
+    so::Ref site = so::Make<TestSite>();
+    so::Ref context = so::Make<TestWindowContext>();
     EXPECT_EQ(testing_host::RawCall<I::InitBegin>(p, nullptr, context.Get()), so::kInvalidArgument);
     EXPECT_EQ(so::Call<I::InitBegin>(p, site.Get(), context.Get()), so::kOk);
     EXPECT_EQ(boundContext, context.Get());
@@ -261,7 +261,7 @@ struct OldEngine : so::ObjectBase {
 };
 
 TEST_F(ModuleEntryPoints, EngineWithoutPackageMethodsLeavesResourcesForALaterTry) {
-    so::Ref old = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<OldEngine>::Create());
+    so::Ref old = so::Make<OldEngine>();
     EXPECT_EQ(module_->registerResources(old.Get()), so::kOk);
     EXPECT_EQ(module_->registerResources(engine_.Get()), so::kOk);
     EXPECT_EQ(Engine().RegisterCalls(), 1u);

@@ -78,7 +78,7 @@ struct Bare : so::ObjectBase {
 };
 
 TEST_F(ServiceObjectCpp, UnimplementedMethodAnswersOneWithoutRecord) {
-    so::Ref object = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<Bare>::Create());
+    so::Ref object = so::Make<Bare>();
     std::int32_t sum = 0;
     auto add = reinterpret_cast<Calculator::Add::Function>(so::MethodSlots(object.Get())[0]);
     EXPECT_EQ(add(object.Get(), 1, 2, &sum), so::kNothingProvided);

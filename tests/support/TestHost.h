@@ -4,6 +4,7 @@
 
 #include "headless-host/support/HostSupport.h"
 #include "service-common/ErrorsStorage.h"
+#include "service-common/ServiceObjectCpp.h"
 #include "service-common/ServiceObjectPtr.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,12 @@ template <class M, class... Args>
 SOResult RawCall(ServiceObject* object, Args... args) {
     auto function = reinterpret_cast<typename M::Function>(so::MethodSlots(object)[M::kPosition]);
     return function(object, args...);
+}
+
+// The implementation behind a test's own service object made with so::Make<T>.
+template <class T>
+T& Fake(const so::Ref& object) {
+    return so::ServiceObjectCppTheConcrete<T>::From(object.Get());
 }
 
 // Base fixture: the host creates the error store before any module does (so its destructor never

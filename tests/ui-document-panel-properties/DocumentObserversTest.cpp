@@ -20,15 +20,8 @@
 namespace panel {
 namespace {
 
-template <class T, class... Args>
-so::Ref Make(Args&&... args) {
-    return so::Ref::Adopt(so::ServiceObjectCppTheConcrete<T>::Create(std::forward<Args>(args)...));
-}
-
-template <class T>
-T& Fake(const so::Ref& object) {
-    return so::ServiceObjectCppTheConcrete<T>::From(object.Get());
-}
+using so::Make;
+using testing_host::Fake;
 
 // A document whose command-stack subscriptions the test can count; it has no task or progress
 // notifications.

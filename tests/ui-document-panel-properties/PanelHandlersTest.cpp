@@ -173,7 +173,7 @@ public:
         *supported = 1;
         return so::kOk;
     }
-    so::Ref defaults = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<FakeDefaults>::Create());
+    so::Ref defaults = so::Make<FakeDefaults>();
     std::vector<so::Ref> groups;
 };
 
@@ -207,15 +207,8 @@ public:
     }
 };
 
-template <class T, class... Args>
-so::Ref Make(Args&&... args) {
-    return so::Ref::Adopt(so::ServiceObjectCppTheConcrete<T>::Create(std::forward<Args>(args)...));
-}
-
-template <class T>
-T& Fake(const so::Ref& object) {
-    return so::ServiceObjectCppTheConcrete<T>::From(object.Get());
-}
+using so::Make;
+using testing_host::Fake;
 
 // The module's own templates, served as the host's resource store serves them (UTF-8 with its mark).
 void AddModuleTemplates(testing_host::TestResourceStore& store, std::initializer_list<const char*> names) {
@@ -307,10 +300,10 @@ constexpr const char* kRootPanelPage =
 
 TEST_F(PanelHandlers, TheButtonsOfARootGroupThatIsGoneDoNothing) {
     window_.LoadHtml(kRootPanelPage);
-    so::Ref context = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<FakeContext>::Create());
+    so::Ref context = so::Make<FakeContext>();
     FakeDefaults& defaults = so::ServiceObjectCppTheConcrete<FakeDefaults>::From(
         so::ServiceObjectCppTheConcrete<FakeContext>::From(context.Get()).defaults.Get());
-    so::Ref group = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<FakeGroup>::Create());
+    so::Ref group = so::Make<FakeGroup>();
     so::Ref handler = PropertiesRootGroupHandler::Create(so::WeakRef::To(context.Get()), nullptr, group);
     ASSERT_EQ(ui::Engine().AttachEventHandler(Find(".props-panel"), handler.Get()), kHtmlOk);
     PropertiesRootGroupHandler& root = PropertiesRootGroupHandler::From(handler.Get());

@@ -167,7 +167,7 @@ protected:
     void SetUp() override {
         HostTest::SetUp();
         testing_host::RegisterService("UIService", queue_.Service());
-        property_ = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<FakeProperty>::Create());
+        property_ = so::Make<FakeProperty>();
     }
     void TearDown() override {
         queue_.PumpUntilIdle();

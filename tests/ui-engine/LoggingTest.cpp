@@ -46,8 +46,7 @@ TEST_F(Logging, EntriesCarryLevelSourceAndText) {
 }
 
 TEST_F(Logging, WindowQueryFailureIsLoggedWithTheRecordsMessage) {
-    so::Ref context =
-        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
+    so::Ref context = so::Make<headless::WindowContextObject>();
     so::Ref found = ui::QueryServiceObjectFromUIWnd(context.Get(), 0x468F6917, "UIDocumentsCollection");
     EXPECT_FALSE(found);
     std::string entry = LastEntry();
@@ -67,7 +66,7 @@ struct EmptyContext : so::ObjectBase {
 };
 
 TEST_F(Logging, WindowQueryWithoutErrorRecordLogsTheShortForm) {
-    so::Ref context = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<EmptyContext>::Create());
+    so::Ref context = so::Make<EmptyContext>();
     EXPECT_FALSE(ui::QueryServiceObjectFromUIWnd(context.Get(), 0x1234, "UIMainFrame"));
     std::string entry = LastEntry();
     std::string expected = ": Failed to query UIMainFrame service object from UIWnd!";
@@ -76,10 +75,8 @@ TEST_F(Logging, WindowQueryWithoutErrorRecordLogsTheShortForm) {
 }
 
 TEST_F(Logging, WindowQueryGivesTheObject) {
-    so::Ref context =
-        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
-    so::Ref collection =
-        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
+    so::Ref context = so::Make<headless::WindowContextObject>();
+    so::Ref collection = so::Make<headless::WindowContextObject>();
     so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::From(context.Get())
         .SetServiceObject(0x468F6917, collection.Get());
     EXPECT_EQ(ui::QueryServiceObjectFromUIWnd(context.Get(), 0x468F6917, "UIDocumentsCollection"),

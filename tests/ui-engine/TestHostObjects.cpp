@@ -21,7 +21,7 @@ void TestBlob::BindMethods(so::MethodBinder<TestBlob>& binder) {
 }
 
 so::Ref TestBlob::Make(std::string bytes) {
-    return so::Ref::Adopt(so::ServiceObjectCppTheConcrete<TestBlob>::Create(std::move(bytes)));
+    return so::Make<TestBlob>(std::move(bytes));
 }
 
 SOResult TestBlob::GetSize(std::uint64_t* size) {
@@ -51,8 +51,7 @@ void TestResourceService::BindMethods(so::MethodBinder<TestResourceService>& bin
     binder.Bind<host::UIResourceService::GetResourceStore, &TestResourceService::GetResourceStore>();
 }
 
-TestResourceService::TestResourceService()
-    : store_(so::Ref::Adopt(so::ServiceObjectCppTheConcrete<TestResourceStore>::Create())) {}
+TestResourceService::TestResourceService() : store_(so::Make<TestResourceStore>()) {}
 
 SOResult TestResourceService::GetResourceStore(ServiceObject** store) {
     *store = so::Ref(store_).Detach();
@@ -64,7 +63,7 @@ TestResourceStore& TestResourceService::Store() {
 }
 
 ScopedResourceStore::ScopedResourceStore()
-    : service_(so::Ref::Adopt(so::ServiceObjectCppTheConcrete<TestResourceService>::Create())),
+    : service_(so::Make<TestResourceService>()),
       store_(so::ServiceObjectCppTheConcrete<TestResourceService>::From(service_.Get()).Store()) {
     if (ServiceProviderRegisterObject(host::UIResourceService::kServiceNumber, service_.Get()) != so::kOk)
         throw std::runtime_error("cannot register the test resource service");

@@ -311,9 +311,8 @@ TEST_F(UIHandlerFramework, InvokeTrampolineIgnoresBlocksWithoutTheRecordMarker) 
 
 TEST_F(UIHandlerFramework, WindowServicesAreAskedOfTheContextThePluginKept) {
     so::Ref editor = AttachNew<EditorLike>("#inner");
-    so::Ref kept = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
-    so::Ref collection =
-        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
+    so::Ref kept = so::Make<headless::WindowContextObject>();
+    so::Ref collection = so::Make<headless::WindowContextObject>();
     so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::From(kept.Get())
         .SetServiceObject(0x468F6917, collection.Get());
     // The element's window has no context at all: only the kept one can answer.
@@ -343,10 +342,8 @@ TEST_F(UIHandlerFramework, QueryServiceObjectGivesItselfOrAsksTheWindow) {
     EXPECT_EQ(LastErrorMessage(), "UIHandler::QueryServiceObject() failed, code: 0x00000009: Failed to query "
                                   "service object ID:1183803671 from UIWnd!");
 
-    so::Ref context =
-        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
-    so::Ref collection =
-        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
+    so::Ref context = so::Make<headless::WindowContextObject>();
+    so::Ref collection = so::Make<headless::WindowContextObject>();
     so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::From(context.Get())
         .SetServiceObject(0x468F6917, collection.Get());
     window_.SetWindowContext(context.Get());

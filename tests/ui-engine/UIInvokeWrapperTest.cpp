@@ -61,7 +61,7 @@ TEST_F(UIInvokeWrapper, WorkWhosePostMeetsAShutDownQueueIsReleasedOnceAndNotFree
     html::UIQueue queue;
     using Invoker = so::ServiceObjectCppTheConcrete<ShutDownAfterAllocating>;
     so::Ref invoker = so::Ref::Adopt(Invoker::Create(queue));
-    so::Ref handler = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<Handler>::Create());
+    so::Ref handler = so::Make<Handler>();
     bool ran = false;
 
     EXPECT_FALSE(ui::PostToInvoker(invoker.Get(), [held = handler, &ran] { ran = true; }));

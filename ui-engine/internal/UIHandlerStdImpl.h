@@ -77,7 +77,7 @@ public:
     static so::Ref Create(Args&&... args) {
         static_assert(T::kClassTag != host::UIHandler::kId,
                       "a handler class has a tag of its own, not the interface's id");
-        return so::Ref::Adopt(so::ServiceObjectCppTheConcrete<T>::Create(std::forward<Args>(args)...));
+        return so::Make<T>(std::forward<Args>(args)...);
     }
     // The handler behind a "UIHandler" object made by Create.
     static T& From(ServiceObject* object) { return so::ServiceObjectCppTheConcrete<T>::From(object); }

@@ -6,9 +6,9 @@ namespace testing_host {
 
 void SampleDocumentTest::SetUp() {
     HostTest::SetUp();
-    commands = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::CommandsManagerService>::Create());
+    commands = so::Make<headless::CommandsManagerService>();
     RegisterService(host::CommandsManager::kServiceName, commands.Get());
-    windowContext = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::WindowContextObject>::Create());
+    windowContext = so::Make<headless::WindowContextObject>();
     workspace.emplace();
     workspace->Install(windowContext);
     workspace->Activate(workspace->OpenSample());

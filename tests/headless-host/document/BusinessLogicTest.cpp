@@ -1045,7 +1045,7 @@ class BusinessLogicCommands : public Fixture {
 protected:
     void SetUp() override {
         Fixture::SetUp();
-        factory = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<SetAuthorFactory>::Create());
+        factory = so::Make<SetAuthorFactory>();
         atom = so::AtomOf("SetAuthorCommand");
         so::Call<host::CommandsManager::RegisterCommandFactory>(commands.Get(), atom, factory.Get());
         author = Property(L"Square 1", {L"General", L"Common", L"Author"});

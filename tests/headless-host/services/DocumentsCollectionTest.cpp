@@ -53,8 +53,8 @@ protected:
     void SetUp() override {
         HostTest::SetUp();
         collection = so::Ref::Adopt(CollectionObject::Create());
-        a = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<TestView>::Create(L"A"));
-        b = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<TestView>::Create(L"B"));
+        a = so::Make<TestView>(L"A");
+        b = so::Make<TestView>(L"B");
     }
 
     headless::DocumentsCollectionService& Service() { return CollectionObject::From(collection.Get()); }

@@ -21,8 +21,8 @@ namespace {
 using host::LocaleManager;
 
 so::Ref MakeService(const std::string& language, const std::filesystem::path& folder = {}) {
-    return so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::LocaleManagerService>::Create(
-        language, folder.empty() ? headless::DefaultCatalogueFolder() : folder));
+    return so::Make<headless::LocaleManagerService>(
+        language, folder.empty() ? headless::DefaultCatalogueFolder() : folder);
 }
 
 // The two-call pattern, as a client of the service uses it.

@@ -158,7 +158,7 @@ bool ConfirmReset(ServiceObject* options, ServiceObject* box) {
 }
 
 TEST_F(MessageBox, DontAskAgainTurnsTheResetWarningOff) {
-    so::Ref options = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::UserOptionsService>::Create());
+    so::Ref options = so::Make<headless::UserOptionsService>();
     Service().QueueAnswer({Answer::kNo, false});
     EXPECT_FALSE(ConfirmReset(options.Get(), box.Get()));
     Service().QueueAnswer({Answer::kYes, true});

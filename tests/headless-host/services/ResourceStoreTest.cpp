@@ -57,7 +57,7 @@ public:
 class ResourceStoreTest : public testing::Test {
 protected:
     void SetUp() override {
-        engine_ = so::Ref::Adopt(so::ServiceObjectCppTheConcrete<headless::UIEngineService>::Create());
+        engine_ = so::Make<headless::UIEngineService>();
         headless::RegisterResourceService(engine_);
     }
     void TearDown() override { ServiceProviderUnregister(host::UIResourceService::kServiceNumber); }
@@ -127,8 +127,7 @@ TEST_F(ResourceStoreTest, ModuleFillsTemplatesThroughTheStore) {
 }
 
 TEST_F(ResourceStoreTest, EngineFailureReachesTheModuleUnchanged) {
-    headless::RegisterResourceService(
-        so::Ref::Adopt(so::ServiceObjectCppTheConcrete<FailingEngine>::Create())); // replaces the service
+    headless::RegisterResourceService(so::Make<FailingEngine>()); // replaces the service
     try {
         ui::TemplatesPreprocessor(kTemplatePath).AddRemoveRule(L"PROPERTY_VALUE").Do();
         FAIL() << "an unreadable package must fail the fill";
