@@ -26,6 +26,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -142,6 +143,14 @@ double RequireNumber(const std::string& value) {
     if (!number)
         throw CommandError(Quoted(value) + " is not a number");
     return *number;
+}
+
+// A float value: converting a larger number to float is undefined, so it is refused first.
+float RequireFloat(const std::string& value) {
+    const double number = RequireNumber(value);
+    if (std::abs(number) > double(std::numeric_limits<float>::max()))
+        throw CommandError(Quoted(value) + " is outside the range of a float");
+    return float(number);
 }
 
 const std::map<std::string, std::uint32_t>& KeyNames() {
@@ -501,11 +510,11 @@ void ScenarioRunner::WriteValue(ServiceObject* target, const std::string& proper
         WriteRecord(target, kind, value == "true");
         return;
     case ValueKind::Float:
-        WriteRecord(target, kind, float(RequireNumber(value)));
+        WriteRecord(target, kind, RequireFloat(value));
         return;
     case ValueKind::FloatInline: {
         auto record = ReadRecord<host::FloatInlineValue>(target, kind);
-        record.value = float(RequireNumber(value));
+        record.value = RequireFloat(value);
         WriteRecord(target, kind, record);
         return;
     }
