@@ -193,14 +193,12 @@ SOResult PropertyObject::NoticePendingValue(std::uint32_t valueKind, const void*
         pending = ValueFromRecord(first_.kind, record);
     }
     state_->SetPending(targets_, pending);
-    std::lock_guard lock(pendingMutex_);
-    pending_ = std::move(pending);
     return so::kOk;
 }
 
 std::optional<StoredValue> PropertyObject::PendingValue() const {
-    std::lock_guard lock(pendingMutex_);
-    return pending_;
+    // Every target was told the same notice; the first one's stands for all.
+    return state_->Pending(*targets_.front());
 }
 
 } // namespace headless

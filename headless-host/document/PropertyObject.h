@@ -59,8 +59,6 @@ private:
     std::shared_ptr<HostEventSource> events_;
     // Held here, watched weakly by the model: raising goes through it from any thread.
     std::shared_ptr<WatcherList<>::Callback> watcher_;
-    mutable std::mutex pendingMutex_;
-    std::optional<StoredValue> pending_;
 };
 
 } // namespace headless
