@@ -1,5 +1,7 @@
 #include "headless-host/services/MessageBoxService.h"
 
+#include "headless-host/html-engine/Entities.h"
+
 #include "service-common/ServiceObjectException.h"
 #include "service-common/TextConversion.h"
 
@@ -8,6 +10,7 @@
 #include <boost/regex.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <istream>
 #include <iterator>
 #include <ostream>
@@ -143,35 +146,39 @@ void MessageBoxService::ClearHistory() {
     history_.clear();
 }
 
-// Character references as a page shows them: the markup characters and the no-break space by name,
-// any character by number; an unknown name stays as written.
+// Character references as a page shows them, through the engine's own table: named ones, and any
+// character by number (one that is no character reads as U+FFFD); an unknown name stays as written.
 std::wstring MessageBoxService::DecodeCharacterReferences(const std::wstring& text) {
-    static const boost::wregex kReference(L"&(?:#([0-9]{1,7})|#[xX]([0-9a-fA-F]{1,6})|([a-zA-Z]+));");
-    static const std::pair<const wchar_t*, wchar_t> kNamed[] = {
-        {L"amp", L'&'}, {L"lt", L'<'}, {L"gt", L'>'}, {L"quot", L'"'}, {L"apos", L'\''}, {L"nbsp", L' '}};
-    std::wstring decoded;
-    auto last = text.begin();
-    for (boost::wsregex_iterator it(text.begin(), text.end(), kReference), end; it != end; ++it) {
-        const boost::wsmatch& match = *it;
-        decoded.append(last, match[0].first);
-        last = match[0].second;
-        if (match[3].matched) {
-            const std::wstring name = match[3].str();
-            auto found = std::find_if(std::begin(kNamed), std::end(kNamed),
-                                      [&name](const auto& entry) { return name == entry.first; });
-            if (found != std::end(kNamed))
-                decoded += found->second;
-            else
-                decoded += match[0].str();
+    const std::string utf8 = so::Utf8FromWide(text);
+    std::string decoded;
+    std::size_t position = 0;
+    while (position < utf8.size()) {
+        const std::size_t start = utf8.find('&', position);
+        const std::size_t end = start == std::string::npos ? start : utf8.find(';', start);
+        if (end == std::string::npos) {
+            decoded.append(utf8, position);
+            break;
+        }
+        decoded.append(utf8, position, start - position);
+        const std::string_view body(utf8.data() + start + 1, end - start - 1);
+        position = end + 1;
+        if (std::optional<std::string_view> named = html::LookUpNamedEntity(body)) {
+            decoded.append(*named);
             continue;
         }
-        const unsigned long code =
-            match[1].matched ? std::stoul(match[1].str()) : std::stoul(match[2].str(), nullptr, 16);
-        const bool valid = code != 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-        decoded += valid ? wchar_t(code) : L'\uFFFD';
+        const bool hex = body.size() > 2 && body[0] == '#' && (body[1] == 'x' || body[1] == 'X');
+        const std::string_view digits = body.substr(hex ? 2 : 1);
+        std::uint32_t code = 0;
+        auto [last, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+        if (body.size() > 1 && body[0] == '#' && !digits.empty() && error == std::errc() &&
+            last == digits.data() + digits.size()) {
+            html::AppendUtf8(decoded, code == 0 ? char32_t(0xFFFD) : char32_t(code));
+            continue;
+        }
+        decoded.append(utf8, start, end + 1 - start); // not a reference: kept as written
     }
-    decoded.append(last, text.end());
-    return decoded;
+    return so::WideFromUtf8(decoded);
 }
 
 std::wstring MessageBoxService::PlainText(const std::wstring& html) {
