@@ -727,19 +727,12 @@ private:
             return color;
         }
         case host::ValueKind::DateTime: {
-            std::string text = so::Utf8FromWide(Text(value, path));
-            host::DateTimeValue date;
-            int year = 0, month = 0, consumed = 0;
-            if (!HasShape(text, "9999-99-99T99:99:99") ||
-                std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &year, &month, &date.dayOfMonth,
-                            &date.hours, &date.minutes, &date.seconds, &consumed) != 6 ||
-                consumed != 19)
+            std::optional<host::DateTimeValue> date = ParseDateTimeText(so::Utf8FromWide(Text(value, path)));
+            if (!date)
                 Fail(path, "a date and time is written \"YYYY-MM-DDTHH:MM:SS\"");
-            date.yearsSince1900 = year - 1900;
-            date.month = month - 1;
-            if (!NormalizeDateTime(date))
-                Fail(path, "not a date and time in the years 1400 to 9999");
-            return date;
+            if (!NormalizeDateTime(*date))
+                Fail(path, "not a real date and time (in the years -32767 to 32767)");
+            return *date;
         }
         case host::ValueKind::String:
             return Text(value, path);

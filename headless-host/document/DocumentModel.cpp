@@ -19,14 +19,14 @@ std::shared_ptr<PropertyModel> FindProperty(const ObjectModel& object, const Pro
         groups = &group->groups;
     }
     for (const auto& property : group->properties)
-        if (property->name == path.back())
+        if (property->name == path.back() && !property->removed)
             return property;
     return nullptr;
 }
 
 std::shared_ptr<ObjectModel> FindObject(const DocumentModel& model, const std::wstring& name) {
     for (const auto& object : model.objects)
-        if (object->name == name)
+        if (object->name == name && !object->removed)
             return object;
     return nullptr;
 }

@@ -6,6 +6,7 @@
 #include "headless-host/document/WatcherList.h"
 #include "host/ValueRecords.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -57,6 +58,9 @@ struct PropertyModel {
     std::uint32_t refusalsLeft = 0;
     std::string refusal;
     std::optional<StoredValue> pending;
+    // Set when the host takes the property out of the document: the objects that still hold it
+    // fail to read and write it, and nothing finds it any more.
+    std::atomic<bool> removed{false};
     // Property objects and properties contexts showing this property.
     WatcherList<> propertyWatchers;
     WatcherList<> contextWatchers;
@@ -76,6 +80,7 @@ struct ObjectModel {
     std::uint32_t page = 0;
     bool defaultSettings = false;
     std::vector<std::shared_ptr<GroupModel>> groups;
+    std::atomic<bool> removed{false}; // as a property's
 };
 
 // A property named by the names of its groups from the root, then its own name.
@@ -100,9 +105,9 @@ struct DocumentModel {
     std::uint32_t lockedState = 0;
 };
 
-// The property at `path` in `object`, or null.
+// The property at `path` in `object`, or null (also when it was removed).
 std::shared_ptr<PropertyModel> FindProperty(const ObjectModel& object, const PropertyPath& path);
-// The object of that name, or null.
+// The object of that name, or null (also when it was removed).
 std::shared_ptr<ObjectModel> FindObject(const DocumentModel& model, const std::wstring& name);
 
 } // namespace headless

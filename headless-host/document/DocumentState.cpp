@@ -65,6 +65,12 @@ void DocumentState::NotifyRestructured(const std::vector<std::shared_ptr<Propert
     Notify({}, properties);
 }
 
+void DocumentState::Remove(const std::vector<std::shared_ptr<PropertyModel>>& properties) {
+    for (const auto& property : properties)
+        property->removed = true;
+    NotifyRestructured(properties);
+}
+
 void DocumentState::Notify(const std::vector<std::shared_ptr<PropertyModel>>& changed,
                            const std::vector<std::shared_ptr<PropertyModel>>& restructured) const {
     // A property object or context that shows several of the properties hears once.

@@ -46,6 +46,9 @@ public:
     // Tells the contexts showing these properties that their content changed (a host command that
     // rebuilds what the user sees).
     void NotifyRestructured(const std::vector<std::shared_ptr<PropertyModel>>& properties);
+    // Takes the properties out of the document (the objects still holding them fail to read or
+    // write them from now on) and tells the contexts showing them that their content changed.
+    void Remove(const std::vector<std::shared_ptr<PropertyModel>>& properties);
 
     // Refuses the next `count` writes of the property with `message` (what a failing object of the
     // editor's does), then accepts writes again.

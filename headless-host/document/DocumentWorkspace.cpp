@@ -7,6 +7,7 @@
 #include "headless-host/document/PropertyObject.h"
 #include "headless-host/document/PropertyValues.h"
 #include "headless-host/document/SampleDocument.h"
+#include "headless-host/document/SelectionObject.h"
 #include "headless-host/document/UIDocumentViewObject.h"
 #include "headless-host/services/DocumentsCollectionService.h"
 #include "headless-host/services/MainFrameObject.h"
@@ -21,6 +22,7 @@
 #include "service-common/ServiceQuery.h"
 #include "service-common/TextConversion.h"
 
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
@@ -55,6 +57,8 @@ void DumpGroup(const DocumentState& state, const GroupModel& group, std::vector<
                std::ostringstream& out) {
     path.push_back(group.name);
     for (const auto& property : group.properties) {
+        if (property->removed)
+            continue;
         path.push_back(property->name);
         out << "  " << JoinedPath(path) << " = "
             << ShownValue(property->typeCode, state.Value(*property), ReadErrorOf(*property))
@@ -277,6 +281,8 @@ std::string DocumentWorkspace::DumpValues(std::size_t index) const {
     const OpenDocument& opened = Document(index);
     std::ostringstream out;
     for (const auto& object : opened.state->Model().objects) {
+        if (object->removed)
+            continue;
         out << so::Utf8FromWide(object->name) << " (" << so::Utf8FromWide(object->kind) << ")\n";
         std::vector<std::wstring> path;
         for (const auto& group : object->groups)
@@ -347,6 +353,41 @@ std::string DocumentWorkspace::PendingValue(std::size_t index, const std::wstrin
 void DocumentWorkspace::RefuseWrites(std::size_t index, const std::wstring& objectName,
                                      const PropertyPath& path, std::uint32_t count, std::string message) {
     Document(index).state->RefuseWrites(*ObjectProperty(index, objectName, path), count, std::move(message));
+}
+
+void DocumentWorkspace::RemoveProperty(std::size_t index, const std::wstring& objectName,
+                                       const PropertyPath& path) {
+    Document(index).state->Remove({ObjectProperty(index, objectName, path)});
+}
+
+void DocumentWorkspace::RemoveObject(std::size_t index, const std::wstring& objectName) {
+    const OpenDocument& opened = Document(index);
+    auto object = FindObject(opened.state->Model(), objectName);
+    if (!object)
+        throw std::invalid_argument("The document has no object named \"" + so::Utf8FromWide(objectName) +
+                                    "\"");
+    std::vector<std::shared_ptr<PropertyModel>> properties;
+    auto collect = [&properties](auto& self, const GroupModel& group) -> void {
+        properties.insert(properties.end(), group.properties.begin(), group.properties.end());
+        for (const auto& sub : group.groups)
+            self(self, *sub);
+    };
+    for (const auto& group : object->groups)
+        collect(collect, *group);
+    object->removed = true;
+    opened.state->Remove(properties);
+
+    so::Ref selection = View(index).Selection();
+    if (!selection)
+        return;
+    const auto& selected = so::ServiceObjectCppTheConcrete<SelectionObject>::From(selection.Get()).Objects();
+    if (std::find(selected.begin(), selected.end(), object) == selected.end())
+        return;
+    std::vector<std::wstring> remaining;
+    for (const auto& other : selected)
+        if (other != object)
+            remaining.push_back(other->name);
+    View(index).Select(remaining);
 }
 
 DocumentsCollectionService& DocumentWorkspace::CollectionService() const {

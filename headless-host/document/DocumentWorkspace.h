@@ -100,6 +100,13 @@ public:
     void RefuseWrites(std::size_t index, const std::wstring& objectName, const PropertyPath& path,
                       std::uint32_t count, std::string message);
 
+    // Take the property, or the object with all its properties, out of the document, as another
+    // window deleting them would: the contexts showing them hear that their content changed, objects
+    // still holding a removed property fail to read or write it, and a view whose selection holds
+    // the removed object selects what remains of it. Raise std::invalid_argument as PropertyValue.
+    void RemoveProperty(std::size_t index, const std::wstring& objectName, const PropertyPath& path);
+    void RemoveObject(std::size_t index, const std::wstring& objectName);
+
     ServiceObject* Collection() const { return collection_.Get(); }
     ServiceObject* MainFrame() const { return mainFrame_.Get(); }
     ServiceObject* MessageBox() const { return messageBox_.Get(); }

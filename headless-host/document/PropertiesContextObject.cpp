@@ -49,13 +49,15 @@ std::vector<so::Ref> MergeGroups(const std::shared_ptr<DocumentState>& state,
         std::vector<so::Ref> groupProperties;
         std::vector<std::set<const PropertyModel*>> usedProperties(parts.size());
         for (const auto& property : group->properties) {
+            if (property->removed)
+                continue;
             std::vector<std::shared_ptr<PropertyModel>> targets{property};
             for (std::size_t i = 1; i < parts.size() && targets.size() == i; ++i)
-                if (auto match = TakeMatch(parts[i]->properties, usedProperties[i],
-                                           [&property](const PropertyModel& candidate) {
-                                               return candidate.name == property->name &&
-                                                      candidate.typeCode == property->typeCode;
-                                           }))
+                if (auto match = TakeMatch(
+                        parts[i]->properties, usedProperties[i], [&property](const PropertyModel& candidate) {
+                            return !candidate.removed && candidate.name == property->name &&
+                                   candidate.typeCode == property->typeCode;
+                        }))
                     targets.push_back(std::move(match));
             if (targets.size() != parts.size())
                 continue;
@@ -122,6 +124,11 @@ void PropertiesContextObject::Connect() {
     });
     for (const auto& property : properties_)
         property->contextWatchers.Add(watcher_);
+}
+
+bool PropertiesContextObject::ShowsRemoved() const {
+    return std::any_of(properties_.begin(), properties_.end(),
+                       [](const auto& property) { return property->removed.load(); });
 }
 
 SOResult PropertiesContextObject::GetObjectCount(std::uint32_t* count) {

@@ -38,6 +38,8 @@ public:
     SOResult IsDefaultSupported(std::uint8_t* supported);
 
     const std::vector<so::Ref>& Groups() const { return groups_; }
+    // True once the document lost a property this context shows: a new context is due.
+    bool ShowsRemoved() const;
 
 private:
     void Connect();

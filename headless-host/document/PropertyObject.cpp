@@ -66,6 +66,16 @@ void PropertyObject::CheckKind(std::uint32_t valueKind) const {
                 .str());
 }
 
+void PropertyObject::CheckPresent() const {
+    // A view may still hold the property after the document lost it; its value is gone with it.
+    if (std::any_of(targets_.begin(), targets_.end(),
+                    [](const auto& target) { return target->removed.load(); }))
+        throw so::ServiceObjectException(
+            so::kGenericFailure, (boost::format("The property \"%1%\" was removed from the document") %
+                                  so::Utf8FromWide(first_.name))
+                                     .str());
+}
+
 SOResult PropertyObject::GetName(const wchar_t** name) {
     if (name == nullptr)
         return so::kInvalidArgument;
@@ -149,6 +159,7 @@ SOResult PropertyObject::GetValue(std::uint32_t valueKind, void* record) {
     if (record == nullptr)
         return so::kInvalidArgument;
     CheckKind(valueKind);
+    CheckPresent();
     // A merged value cannot be read when one of its parts cannot.
     if (const std::string* readError = ReadError())
         throw so::ServiceObjectException(so::kGenericFailure, *readError);
@@ -162,6 +173,7 @@ SOResult PropertyObject::SetValue(std::uint32_t valueKind, const void* record) {
     if (record == nullptr)
         return so::kInvalidArgument;
     CheckKind(valueKind);
+    CheckPresent();
     if (readOnly_)
         throw so::ServiceObjectException(
             host::kPropertyReadOnly,
@@ -188,6 +200,7 @@ SOResult PropertyObject::SetValue(std::uint32_t valueKind, const void* record) {
 
 SOResult PropertyObject::NoticePendingValue(std::uint32_t valueKind, const void* record) {
     std::optional<StoredValue> pending;
+    CheckPresent();
     if (record != nullptr) {
         CheckKind(valueKind);
         pending = ValueFromRecord(first_.kind, record);

@@ -50,6 +50,7 @@ public:
 private:
     void Connect();
     void CheckKind(std::uint32_t valueKind) const;
+    void CheckPresent() const;
 
     std::shared_ptr<DocumentState> state_;
     std::vector<std::shared_ptr<PropertyModel>> targets_;

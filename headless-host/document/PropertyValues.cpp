@@ -3,10 +3,11 @@
 #include "service-common/ServiceObjectException.h"
 #include "service-common/TextConversion.h"
 
-#include <boost/date_time/gregorian/gregorian.hpp>
 #include <boost/format.hpp>
+#include <boost/regex.hpp>
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
@@ -315,7 +316,7 @@ StoredValue ApplyRecord(const PropertyModel& property, const StoredValue& curren
     case host::ValueKind::DateTime: {
         host::DateTimeValue value = RecordAt<host::DateTimeValue>(record);
         if (!NormalizeDateTime(value))
-            Refuse(property, "it is not a date and time in the years 1400 to 9999");
+            Refuse(property, "it is not a real date and time (in the years -32767 to 32767)");
         return value;
     }
     case host::ValueKind::String:
@@ -467,28 +468,48 @@ std::string ColorText(std::uint32_t color) {
 }
 
 std::string DateTimeText(const host::DateTimeValue& value) {
-    return (boost::format("%04d-%02d-%02dT%02d:%02d:%02d") % (value.yearsSince1900 + 1900) %
-            (value.month + 1) % value.dayOfMonth % value.hours % value.minutes % value.seconds)
+    const std::int64_t year = std::int64_t(value.yearsSince1900) + 1900;
+    return (boost::format(year < 0 ? "%05d-%02d-%02dT%02d:%02d:%02d" : "%04d-%02d-%02dT%02d:%02d:%02d") %
+            year % (value.month + 1) % value.dayOfMonth % value.hours % value.minutes % value.seconds)
         .str();
+}
+
+std::optional<host::DateTimeValue> ParseDateTimeText(std::string_view text) {
+    static const boost::regex shape(R"((-?\d{4,5})-(\d\d)-(\d\d)T(\d\d):(\d\d):(\d\d))");
+    boost::match_results<std::string_view::const_iterator> parts;
+    if (!boost::regex_match(text.begin(), text.end(), parts, shape))
+        return std::nullopt;
+    auto field = [&parts](int index) {
+        std::int32_t number = 0;
+        std::from_chars(&*parts[index].first, &*parts[index].first + parts[index].length(), number);
+        return number;
+    };
+    host::DateTimeValue value;
+    value.yearsSince1900 = field(1) - 1900;
+    value.month = field(2) - 1;
+    value.dayOfMonth = field(3);
+    value.hours = field(4);
+    value.minutes = field(5);
+    value.seconds = field(6);
+    return value;
 }
 
 bool NormalizeDateTime(host::DateTimeValue& value) {
     if (value.hours < 0 || value.hours > 23 || value.minutes < 0 || value.minutes > 59 || value.seconds < 0 ||
         value.seconds > 60)
         return false;
-    int year = value.yearsSince1900 + 1900;
-    if (year < 1400 || year > 9999 || value.month < 0 || value.month > 11 || value.dayOfMonth < 1 ||
-        value.dayOfMonth > 31)
+    using namespace std::chrono;
+    const std::int64_t year = std::int64_t(value.yearsSince1900) + 1900;
+    if (year < int(year::min()) || year > int(year::max()) || value.month < 0 || value.month > 11 ||
+        value.dayOfMonth < 1 || value.dayOfMonth > 31)
         return false;
-    try {
-        boost::gregorian::date date(static_cast<unsigned short>(year),
-                                    static_cast<unsigned short>(value.month + 1),
-                                    static_cast<unsigned short>(value.dayOfMonth));
-        value.dayOfWeek = date.day_of_week().as_number();
-        value.dayOfYear = date.day_of_year() - 1;
-    } catch (const std::out_of_range&) {
+    const year_month_day date{std::chrono::year(int(year)), month(unsigned(value.month + 1)),
+                              day(unsigned(value.dayOfMonth))};
+    if (!date.ok())
         return false; // e.g. the 30th of February
-    }
+    const sys_days days(date);
+    value.dayOfWeek = int(weekday(days).c_encoding());
+    value.dayOfYear = int((days - sys_days(date.year() / January / 1)).count());
     return true;
 }
 

@@ -7,7 +7,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace headless {
@@ -37,10 +39,14 @@ std::string ValueText(std::uint32_t typeCode, const StoredValue& value);
 
 // "#RRGGBB" of a colour word's RGB.
 std::string ColorText(std::uint32_t color);
-// "YYYY-MM-DDTHH:MM:SS".
+// "YYYY-MM-DDTHH:MM:SS"; a year before 0 or after 9999 keeps its sign and takes more digits
+// ("-0044-03-15T12:00:00", "12000-01-01T00:00:00").
 std::string DateTimeText(const host::DateTimeValue& value);
-// Completes day of week and day of year; false when the date or time is not a real one (in the
-// years 1400 to 9999).
+// The fields of that text, not yet checked against the calendar; none for any other text.
+std::optional<host::DateTimeValue> ParseDateTimeText(std::string_view text);
+// Completes day of week and day of year; false when the date or time is not a real one. Any year
+// of the proleptic Gregorian calendar from -32767 to 32767 is one: the document holds dates that
+// editors may not be able to show.
 bool NormalizeDateTime(host::DateTimeValue& value);
 
 } // namespace headless

@@ -58,7 +58,9 @@ SOResult SelectionObject::GetPropertiesContext(ServiceObject** context) {
         return so::kInvalidArgument;
     *context = nullptr;
     std::lock_guard lock(mutex_);
-    if (!context_)
+    // Kept while it shows what the document has; whoever holds an older one keeps it as it was.
+    if (!context_ ||
+        so::ServiceObjectCppTheConcrete<PropertiesContextObject>::From(context_.Get()).ShowsRemoved())
         context_ = PropertiesContextObject::Make(state_, objects_);
     *context = so::Ref(context_).Detach();
     return so::kOk;

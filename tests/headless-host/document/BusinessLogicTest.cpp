@@ -544,7 +544,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {L"General", L"Common", L"Review Date"},
                     TryWrite<host::DateTimeValue>([](auto& v) { v.month = 1, v.dayOfMonth = 30; }),
                     so::kInvalidArgument,
-                    "it is not a date and time in the years 1400 to 9999"},
+                    "it is not a real date and time (in the years -32767 to 32767)"},
         RefusalCase{"DisabledEntry",
                     L"Line 1",
                     {L"Appearance", L"Line", L"Line Width"},
@@ -830,6 +830,68 @@ TEST_F(BusinessLogic, AMultiSelectionWriteTellsEveryObjectsPropertyOnce) {
         so::kOk);
     EXPECT_EQ(nameHeard, 1);
     EXPECT_EQ(cityHeard, 1);
+}
+
+TEST_F(BusinessLogic, ARemovedPropertyFailsItsHoldersAndLeavesWhatIsMadeAfterwards) {
+    const std::vector<std::wstring> author{L"General", L"Info", L"Author"};
+    so::Ref context = Context({L"Name Field"});
+    so::Ref held = Property(context.Get(), author);
+    auto authorsDumped = [this] {
+        std::string dump = workspace->DumpValues(0);
+        std::size_t count = 0;
+        for (std::size_t at = dump.find("Info/Author = "); at != std::string::npos;
+             at = dump.find("Info/Author = ", at + 1))
+            ++count;
+        return count;
+    };
+    const std::size_t authorsBefore = authorsDumped();
+    int contextHeard = 0;
+    SubscribeEvent<host::BLPropertiesContext::Subscribe, host::BLPropertiesContext::OnChanged>(
+        context.Get(), [&](const host::ObjectEventArguments&) { ++contextHeard; });
+
+    workspace->RemoveProperty(0, L"Name Field", author);
+    EXPECT_EQ(contextHeard, 1);
+    so::ClearLastErrorInfo();
+    std::wstring text;
+    EXPECT_EQ(RawCall<BLProperty::GetValue>(held.Get(), host::kValueKindOf<std::wstring>,
+                                            static_cast<void*>(&text)),
+              so::kGenericFailure);
+    EXPECT_NE(LastError().find("The property \"Author\" was removed from the document"), std::string::npos)
+        << LastError();
+    EXPECT_EQ(Write(held.Get(), std::wstring(L"Kim")), so::kGenericFailure);
+    EXPECT_EQ(UndoCount(), 0u);
+
+    // The selection hands out a context without it; the neighbours stay.
+    so::Ref selection;
+    so::Call<host::BLDocumentView::GetSelection>(BusinessView().Get(), selection.Put());
+    so::Ref fresh;
+    so::Call<host::BLSelection::GetPropertiesContext>(selection.Get(), fresh.Put());
+    EXPECT_NE(fresh.Get(), context.Get());
+    EXPECT_FALSE(Property(fresh.Get(), author));
+    EXPECT_TRUE(Property(fresh.Get(), {L"General", L"Info", L"Created"}));
+    EXPECT_THROW(Stored(L"Name Field", author), std::invalid_argument);
+    EXPECT_EQ(authorsDumped(), authorsBefore - 1);
+}
+
+TEST_F(BusinessLogic, ARemovedObjectLeavesTheSelectionWithTheRest) {
+    std::vector<std::string> heard;
+    SubscribeEvent<host::BLDocumentView::Subscribe, host::BLDocumentView::OnSelectionChanged>(
+        BusinessView().Get(), [&](const auto&) { heard.push_back("selection"); });
+    so::Ref both = Context({L"Name Field", L"City Field"});
+    heard.clear();
+    workspace->RemoveObject(0, L"City Field");
+    EXPECT_EQ(heard, std::vector<std::string>{"selection"});
+    so::Ref selection;
+    so::Call<host::BLDocumentView::GetSelection>(BusinessView().Get(), selection.Put());
+    std::uint32_t count = 0;
+    so::Call<host::BLSelection::GetObjectCount>(selection.Get(), &count);
+    EXPECT_EQ(count, 1u);
+    EXPECT_THROW(workspace->Select({L"City Field"}), std::invalid_argument);
+    EXPECT_EQ(workspace->DumpValues(0).find("City Field"), std::string::npos);
+    // An object outside the selection goes quietly.
+    heard.clear();
+    workspace->RemoveObject(0, L"Square 2");
+    EXPECT_TRUE(heard.empty());
 }
 
 TEST_F(BusinessLogic, FailingSubscriberIsReportedWhileTheOthersHearAndTheWriteStands) {

@@ -160,6 +160,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedValue{R"({"name": "D", "type": "DateTime", "value": "2020-+1-01T01:00:00"})", kDateForm},
         RefusedValue{R"({"name": "D", "type": "DateTime", "value": "2020-01-01T 1:00:00"})", kDateForm},
         RefusedValue{R"({"name": "D", "type": "DateTime", "value": " 2020-1-01T01:00:00"})", kDateForm},
+        RefusedValue{R"({"name": "D", "type": "DateTime", "value": "020-01-01T01:00:00"})", kDateForm},
+        RefusedValue{R"({"name": "D", "type": "DateTime", "value": "+2020-01-01T01:00:00"})", kDateForm},
+        RefusedValue{R"({"name": "D", "type": "DateTime", "value": "2020-01-01T01:00:00Z"})", kDateForm},
+        RefusedValue{R"({"name": "D", "type": "DateTime", "value": "32768-01-01T00:00:00"})",
+                     "value: not a real date and time (in the years -32767 to 32767)"},
+        RefusedValue{R"({"name": "D", "type": "DateTime", "value": "1900-02-29T00:00:00"})",
+                     "value: not a real date and time (in the years -32767 to 32767)"},
         RefusedValue{R"({"name": "N", "type": "Number", "min": 40000, "value": null})",
                      "min: the minimum is above the default maximum 32767"},
         RefusedValue{R"({"name": "N", "type": "FloatInline", "min": 40000, "value": null})",
@@ -180,6 +187,30 @@ TEST(DocumentFileValues, LargestFloatReadsBackFromTheTextADumpWrites) {
         EXPECT_EQ(Refusal(DocumentWithValue(R"({"name": "F", "type": "Float", "value": )" + dumped + "}")),
                   "accepted")
             << dumped;
+    }
+}
+
+// Dates no editor can show are still the document's: they read back as written, with the weekday
+// the calendar gives them (the 400-year cycle of the Gregorian calendar checks the far ones).
+TEST(DocumentFileValues, DatesBeyondTheUsualYearsReadBackAsWritten) {
+    struct Date {
+        const char* text;
+        int dayOfWeek; // 0 Sunday
+        int dayOfYear; // from 0
+    };
+    for (Date date : {Date{"1399-12-31T23:59:59", 2, 364}, Date{"0000-02-29T00:00:00", 2, 59},
+                      Date{"-0044-03-15T12:00:00", 4, 74}, Date{"32767-12-31T00:00:00", 0, 364},
+                      Date{"2024-03-05T09:30:00", 2, 64}}) {
+        headless::DocumentModel model = headless::ParseDocument(
+            DocumentWithValue(std::string(R"({"name": "D", "type": "DateTime", "value": ")") + date.text +
+                              "\"}"),
+            "generated.json");
+        const headless::PropertyModel& property = *model.objects[0]->groups[0]->properties[0];
+        const auto& value = std::get<host::DateTimeValue>(property.value);
+        EXPECT_EQ(headless::ValueText(property.typeCode, property.value),
+                  std::string("\"") + date.text + "\"");
+        EXPECT_EQ(value.dayOfWeek, date.dayOfWeek) << date.text;
+        EXPECT_EQ(value.dayOfYear, date.dayOfYear) << date.text;
     }
 }
 
