@@ -232,7 +232,8 @@ public:
     }
 
     bool OnChar(Window& window, Element& self, wchar_t character) override {
-        if (character < 0x20 || character == 0x7F || !IsEditable(window, self) || !Accepts(self, character)) {
+        if ((character < 0x20 && character != L'\t') || character == 0x7F || !IsEditable(window, self) ||
+            !Accepts(self, character)) {
             return false;
         }
         const std::size_t length = Text(self).size();

@@ -137,7 +137,12 @@ bool InputDriver::TypeCharacter(wchar_t character) {
         return PressKey(kKeyReturn);
     }
     if (character == L'\t') {
-        return PressKey(kKeyTab);
+        // A tab character in typed (or pasted) text, not the Tab key: it goes to the focused field
+        // as a character; the key, which moves the focus, is PressKey's.
+        if (!SendKey(kKeyChar, std::uint32_t(character), 0)) {
+            window_.CharDefaultAction(character);
+        }
+        return true;
     }
     const std::uint32_t key = VirtualKeyFor(character);
     const std::uint32_t modifiers = std::iswupper(character) ? std::uint32_t(kShiftKeyPressed) : 0u;

@@ -35,7 +35,8 @@ public:
     bool Click(HELEMENT element);
     // Focuses the input (its caption, for an editable select) if needed, then per character key
     // down, character and key up; each accepted character changes the value between
-    // kEditValueChanging and kEditValueChanged. A line break is the Enter key.
+    // kEditValueChanging and kEditValueChanged. A line break is the Enter key; a tab is the tab
+    // character alone (as pasted), which text fields take, not the Tab key that moves the focus.
     bool TypeText(HELEMENT input, std::wstring_view text);
     // Key down, the character for a printable key without Ctrl or Alt, key up, to the focused
     // element (the root without one). `modifiers` are HtmlKeyboardStates bits; GetKeyState

@@ -47,6 +47,22 @@ TEST_F(InputDriver, TypingRaisesKeysAndAValueChangePerCharacter) {
     EXPECT_EQ(JsonOfValue(Find("#e").Get()), "4");
 }
 
+TEST_F(InputDriver, ATypedTabIsACharacterOfTheFieldWhileTheTabKeyMovesTheFocus) {
+    Load("<div id=box><input id=e><input id=n type=number><input id=next></div>");
+    so::Ref handler = Attach("#box", "box", kHandleKey);
+    ASSERT_TRUE(driver_.TypeText(Find("#e").Get(), L"a\tb"));
+    // The character alone: no key down or up of the Tab key, which would move the focus.
+    EXPECT_THAT(log_, ElementsAre("box:key0 65 #e", "box:key2 97 #e", "box:key1 65 #e", "box:key2 9 #e",
+                                  "box:key0 66 #e", "box:key2 98 #e", "box:key1 66 #e"));
+    EXPECT_EQ(TextOf(Find("#e").Get()), L"a\tb");
+    EXPECT_EQ(StateOf(Find("#e").Get()) & kStateFocus, kStateFocus);
+    ASSERT_TRUE(driver_.TypeText(Find("#n").Get(), L"1\t2"));
+    EXPECT_EQ(JsonOfValue(Find("#n").Get()), "12");
+    ASSERT_TRUE(driver_.PressKey(::html::InputDriver::kKeyTab));
+    EXPECT_EQ(StateOf(Find("#next").Get()) & kStateFocus, kStateFocus);
+    EXPECT_EQ(TextOf(Find("#next").Get()), L"");
+}
+
 TEST_F(InputDriver, AKeyDownAHandlerTakesHasNoDefaultAction) {
     Load("<div id=box><textarea id=t>a</textarea></div>");
     so::Ref handler = Attach("#box", "box", kHandleKey);
