@@ -2,6 +2,8 @@
 
 #include "service-common/TextConversion.h"
 
+#include <nlohmann/json.hpp>
+
 #include <array>
 #include <stdexcept>
 #include <utility>
@@ -160,6 +162,19 @@ std::string PageInspector::ValueText(HELEMENT element) {
     std::string json;
     Api().ValueToJson(value.Get(), &AppendUtf8, &json);
     return json;
+}
+
+std::pair<std::int64_t, std::int64_t> PageInspector::Caret(HELEMENT element) {
+    ScopedValue value;
+    if (Api().CallScriptingMethod(element, "getSelection", nullptr, 0, value.Get()) != kHtmlOk)
+        throw std::invalid_argument("the element keeps no caret");
+    std::string json;
+    Api().ValueToJson(value.Get(), &AppendUtf8, &json);
+    nlohmann::json parsed = nlohmann::json::parse(json, nullptr, false);
+    if (!parsed.is_array() || parsed.size() != 2 || !parsed[0].is_number_integer() ||
+        !parsed[1].is_number_integer())
+        throw std::invalid_argument("the element gives no selection, but " + json);
+    return {parsed[0].get<std::int64_t>(), parsed[1].get<std::int64_t>()};
 }
 
 } // namespace headless

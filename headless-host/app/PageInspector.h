@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace headless {
@@ -54,6 +55,9 @@ public:
     // What the element holds now (an input's runtime value, a plain element's text): strings as they
     // are, numbers and flags as written in JSON, dates and lists as the engine's JSON; "" for no value.
     static std::string ValueText(HELEMENT element);
+    // Where an input's selection starts (its anchor) and where its caret stands; equal when nothing
+    // is selected. Raises std::invalid_argument for an element that keeps no caret.
+    static std::pair<std::int64_t, std::int64_t> Caret(HELEMENT element);
 
     // The state bit of a name: expanded, collapsed, disabled, current, checked, focus, popup; 0 for
     // any other.

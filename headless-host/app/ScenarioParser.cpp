@@ -53,7 +53,8 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {Lock, "lock", "0|1|2|3", 1, 1, true, 0,
          "set the active document's locked state (1 write, 2 read, 3 both)"},
         {On, "on", "VIEW COMMAND [ARGUMENTS...]", 2, kAny, true, 1,
-         "run select, lock, set, change, refuse, undo, redo or an expectation of values on the view of "
+         "run select, lock, set, change, refuse, remove, undo, redo or an expectation of values on the view "
+         "of "
          "another open document (by number from 1 or document name), active or not"},
         {Pump, "pump", "", 0, 0, false, 0,
          "run the UI loop until it is idle (every command that posts work does this too, unless held)"},
@@ -63,7 +64,8 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {Release, "release", "", 0, 0, true, 0, "end the hold and run the UI loop until it is idle"},
         {Click, "click", "SELECTOR", 1, 1, true, 0, "click the first element matching the selector"},
         {Type, "type", "SELECTOR TEXT", 2, 2, true, 0,
-         "type the text into the first matching element (\\n is Enter)"},
+         "type the text into the first matching element (\\n is Enter, \\t a tab character; the Tab key "
+         "is key Tab)"},
         {Key, "key", "NAME[+MODIFIERS]", 1, 1, true, 0,
          "press a key on the focused element: Enter, Escape, Tab, Space, Backspace, Delete, Up, Down, Left, "
          "Right, Home, End, PageUp, PageDown, F1..F12, a letter or a digit; modifiers ctrl, shift, alt"},
@@ -82,6 +84,10 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
          "past the panel: one undoable step"},
         {Refuse, "refuse", "OBJECT PROPERTY N MESSAGE", 4, 4, false, 0,
          "make the next N writes of an object's property fail with MESSAGE (N = 0: accept again)"},
+        {Remove, "remove", "OBJECT [PROPERTY]", 1, 2, true, 0,
+         "take a property, or a whole object, out of the active document as another window deleting it "
+         "would: views showing it rebuild, holders of a removed property fail to read or write it, and a "
+         "selection holding the object keeps the rest"},
         {Undo, "undo", "", 0, 0, true, 0, "undo the active document's last step"},
         {Redo, "redo", "", 0, 0, true, 0, "redo the active document's last undone step"},
         {Locale, "locale", "LANG", 1, 1, true, 0,
@@ -109,6 +115,9 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {ExpectInput, "expect input", "SELECTOR VALUE", 2, 2, false, 0,
          "what the first matching element holds now (an input's runtime value, not its attribute), as "
          "text; \"\" for no value"},
+        {ExpectCaret, "expect caret", "SELECTOR START END", 3, 3, false, 0,
+         "where the first matching input's selection starts and where its caret stands (equal when "
+         "nothing is selected), in characters"},
         {ExpectValue, "expect value", "OBJECT PROPERTY VALUE", 3, 3, false, 0,
          "a property (GROUP/.../NAME) of an object of the active document, as in document files "
          "(strings with or without their JSON quotes)"},

@@ -4,6 +4,7 @@
 #include "headless-host/app/PageInspector.h"
 #include "headless-host/document/DocumentFile.h"
 #include "headless-host/document/DocumentViewObject.h"
+#include "headless-host/document/PropertyValues.h"
 #include "headless-host/html-engine/EngineWindow.h"
 #include "headless-host/html-engine/InputDriver.h"
 #include "headless-host/services/MessageBoxService.h"
@@ -136,6 +137,14 @@ void WriteListChoice(ServiceObject* property, host::ValueKind kind, const std::s
     auto written = std::make_shared<Data>(*current);
     written->selected = std::uint64_t(item - current->items.begin());
     WriteRecord(property, kind, written);
+}
+
+// The elements of a JSON array written as one scenario word.
+nlohmann::json JsonArray(const std::string& value, const char* shape) {
+    nlohmann::json parsed = nlohmann::json::parse(value, nullptr, false);
+    if (!parsed.is_array())
+        throw CommandError(std::string(shape) + ", not " + Quoted(value));
+    return parsed;
 }
 
 double RequireNumber(const std::string& value) {
@@ -312,6 +321,7 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             case Set:
             case Change:
             case Refuse:
+            case Remove:
             case Undo:
             case Redo:
             case ExpectValue:
@@ -321,7 +331,8 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             case DumpSelection:
                 break;
             default:
-                reject("on runs select, lock, set, change, refuse, undo, redo, expect value, expect writes, "
+                reject("on runs select, lock, set, change, refuse, remove, undo, redo, expect value, expect "
+                       "writes, "
                        "expect pending, dump document or dump selection, not " +
                        command.inner->name);
             }
@@ -385,6 +396,15 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             break;
         case Set:
             ParsePropertyPath(arguments[0]);
+            break;
+        case Remove:
+            if (arguments.size() == 2)
+                ParsePropertyPath(arguments[1]);
+            break;
+        case ExpectCaret:
+            if (!Integer(arguments[1]) || !Integer(arguments[2]))
+                reject("expect caret takes two positions, not " + Quoted(arguments[1]) + " " +
+                       Quoted(arguments[2]));
             break;
         case Activate:
         case Deactivate:
@@ -502,6 +522,10 @@ void ScenarioRunner::WriteValue(ServiceObject* target, const std::string& proper
                                 const std::string& value) {
     std::uint32_t kindCode = 0;
     so::Call<host::BLProperty::GetValueKind>(target, &kindCode);
+    std::uint32_t typeCode = 0;
+    so::Call<host::BLProperty::GetType>(target, &typeCode);
+    // Texts are taken as written, except "null" where the document form has a null.
+    const bool null = value == "null";
     using host::ValueKind;
     switch (auto kind = ValueKind(kindCode)) {
     case ValueKind::Bool:
@@ -518,6 +542,20 @@ void ScenarioRunner::WriteValue(ServiceObject* target, const std::string& proper
         WriteRecord(target, kind, record);
         return;
     }
+    case ValueKind::FloatList: {
+        // As the editor commits a typed number: chosen among the presets, or added to them.
+        auto current = ReadRecord<std::shared_ptr<host::FloatListData>>(target, kind);
+        if (!current)
+            throw CommandError("the property gives no list");
+        auto written = std::make_shared<host::FloatListData>(*current);
+        const float number = RequireFloat(value);
+        auto found = std::find(written->values.begin(), written->values.end(), number);
+        written->selected = std::uint64_t(found - written->values.begin());
+        if (found == written->values.end())
+            written->values.push_back(number);
+        WriteRecord(target, kind, written);
+        return;
+    }
     case ValueKind::Number: {
         auto number = Integer(value);
         if (!number || *number < INT32_MIN || *number > INT32_MAX)
@@ -528,26 +566,89 @@ void ScenarioRunner::WriteValue(ServiceObject* target, const std::string& proper
         return;
     }
     case ValueKind::Color: {
-        unsigned color = 0;
-        auto [end, error] = value.size() == 7 && value[0] == '#'
-                                ? std::from_chars(value.data() + 1, value.data() + 7, color, 16)
-                                : std::from_chars_result{value.data(), std::errc::invalid_argument};
-        if (error != std::errc() || end != value.data() + value.size())
-            throw CommandError("a colour is written #RRGGBB, not " + Quoted(value));
         auto record = ReadRecord<host::ColorValue>(target, kind);
-        // The alpha byte makes black a colour: only a whole word of 0 means none.
-        record.color = 0xFF000000u | color;
+        record.color = 0;
+        if (!null) {
+            unsigned color = 0;
+            auto [end, error] = value.size() == 7 && value[0] == '#'
+                                    ? std::from_chars(value.data() + 1, value.data() + 7, color, 16)
+                                    : std::from_chars_result{value.data(), std::errc::invalid_argument};
+            if (error != std::errc() || end != value.data() + value.size())
+                throw CommandError("a colour is written #RRGGBB (or null for no colour), not " +
+                                   Quoted(value));
+            // The alpha byte makes black a colour: only a whole word of 0 means none.
+            record.color = 0xFF000000u | color;
+        }
         WriteRecord(target, kind, record);
+        return;
+    }
+    case ValueKind::DateTime: {
+        std::optional<host::DateTimeValue> date = ParseDateTimeText(value);
+        if (!date)
+            throw CommandError("a date and time is written YYYY-MM-DDTHH:MM:SS, not " + Quoted(value));
+        WriteRecord(target, kind, *date);
         return;
     }
     case ValueKind::String:
         WriteRecord(target, kind, so::WideFromUtf8(value));
         return;
     case ValueKind::MultilineString:
-        WriteRecord(target, kind, std::make_shared<std::wstring>(so::WideFromUtf8(value)));
+        WriteRecord(target, kind, null ? nullptr : std::make_shared<std::wstring>(so::WideFromUtf8(value)));
         return;
     case ValueKind::StringList:
+        if (typeCode == std::uint32_t(host::PropertyType::EditStringList)) {
+            auto written = std::make_shared<host::PropStringListData>();
+            for (const auto& item : JsonArray(value, "a list of texts is a JSON array of strings")) {
+                if (!item.is_string())
+                    throw CommandError("a list of texts is a JSON array of strings, not " + Quoted(value));
+                written->items.push_back(so::WideFromUtf8(item.get<std::string>()));
+            }
+            WriteRecord(target, kind, written);
+            return;
+        }
         return WriteListChoice<host::PropStringListData>(target, kind, value);
+    case ValueKind::StringPairList: {
+        host::PropStringPairListData written;
+        const char* shape = "a list of pairs is a JSON array of two-string arrays";
+        for (const auto& pair : JsonArray(value, shape)) {
+            if (!pair.is_array() || pair.size() != 2 || !pair[0].is_string() || !pair[1].is_string())
+                throw CommandError(std::string(shape) + ", not " + Quoted(value));
+            written.pairs.emplace_back(so::WideFromUtf8(pair[0].get<std::string>()),
+                                       so::WideFromUtf8(pair[1].get<std::string>()));
+        }
+        WriteRecord(target, kind, written);
+        return;
+    }
+    case ValueKind::FontList: {
+        auto current = ReadRecord<std::shared_ptr<host::PropFontListData>>(target, kind);
+        if (!current)
+            throw CommandError("the property gives no fonts");
+        const std::wstring wanted = so::WideFromUtf8(value);
+        auto font =
+            std::find_if(current->fonts.begin(), current->fonts.end(),
+                         [&wanted](const host::PropFontEntry& entry) { return entry.familyName == wanted; });
+        if (font == current->fonts.end())
+            throw CommandError(Quoted(value) + " is not one of the property's fonts");
+        auto written = std::make_shared<host::PropFontListData>(*current);
+        written->selected = std::uint64_t(font - current->fonts.begin());
+        WriteRecord(target, kind, written);
+        return;
+    }
+    case ValueKind::CheckRadioCaption: {
+        auto current = ReadRecord<std::shared_ptr<host::CheckRadioCaptionData>>(target, kind);
+        auto written = current ? std::make_shared<host::CheckRadioCaptionData>(*current)
+                               : std::make_shared<host::CheckRadioCaptionData>();
+        written->caption = so::WideFromUtf8(value);
+        WriteRecord(target, kind, written);
+        return;
+    }
+    case ValueKind::JavaScriptAction: {
+        auto record = ReadRecord<host::JavaScriptActionDialogPropData>(target, kind);
+        record.textSet = !null;
+        record.text = null ? std::wstring() : so::WideFromUtf8(value);
+        WriteRecord(target, kind, record);
+        return;
+    }
     case ValueKind::FontStyleList:
         return WriteListChoice<host::PropFontStyleListData>(target, kind, value);
     case ValueKind::BorderStyleList:
@@ -562,10 +663,13 @@ void ScenarioRunner::WriteValue(ServiceObject* target, const std::string& proper
         return WriteListChoice<host::LineArrowEndDropDownData>(target, kind, value);
     case ValueKind::BulletsList:
         return WriteListChoice<host::ParagraphBulletsStyleData>(target, kind, value);
-    default:
-        throw CommandError("values of the property " + Quoted(propertyPath) +
-                           " are set through their editors, not from a scenario");
+    case ValueKind::None:
+    case ValueKind::ActionButton:
+    case ValueKind::PDAction:
+        break;
     }
+    throw CommandError("values of the property " + Quoted(propertyPath) +
+                       " are set through their editors, not from a scenario");
 }
 
 bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesystem::path& baseFolder) {
@@ -663,6 +767,13 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
                                ParsePropertyPath(arguments[1]), std::uint32_t(*Integer(arguments[2])),
                                arguments[3]);
         break;
+    case Remove:
+        if (arguments.size() == 1)
+            workspace.RemoveObject(ActiveDocument(), so::WideFromUtf8(arguments[0]));
+        else
+            workspace.RemoveProperty(ActiveDocument(), so::WideFromUtf8(arguments[0]),
+                                     ParsePropertyPath(arguments[1]));
+        break;
     case Undo:
     case Redo: {
         const std::size_t index = ActiveDocument();
@@ -708,6 +819,7 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
     case ExpectState:
     case ExpectStyle:
     case ExpectInput:
+    case ExpectCaret:
     case ExpectValue:
     case ExpectWrites:
     case ExpectPending:
@@ -869,6 +981,15 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
             if (value != arguments[1])
                 Fail(command, "expected " + Quoted(arguments[0]) + " to hold " + Quoted(arguments[1]) +
                                   " but it holds " + Quoted(value));
+        }
+        break;
+    case ExpectCaret:
+        if (ElementRef element = firstMatch()) {
+            auto [anchor, caret] = PageInspector::Caret(element.Get());
+            if (anchor != *Integer(arguments[1]) || caret != *Integer(arguments[2]))
+                Fail(command, "expected the selection of " + Quoted(arguments[0]) + " from " + arguments[1] +
+                                  " to " + arguments[2] + " but it runs from " + std::to_string(anchor) +
+                                  " to " + std::to_string(caret));
         }
         break;
     case ExpectValue: {

@@ -122,10 +122,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A wrapped command is checked as if it stood alone.
         RefusedLine{"expect error nope lock 7", "lock takes 0, 1 (write), 2 (read) or 3 (both), not \"7\""},
         RefusedLine{"on 2 undo now", "undo takes 0 arguments, not 1 (usage: undo)"},
-        RefusedLine{
-            "on 2 click #a",
-            "on runs select, lock, set, change, refuse, undo, redo, expect value, expect writes, expect "
-            "pending, dump document or dump selection, not click"},
+        RefusedLine{"on 2 click #a", "on runs select, lock, set, change, refuse, remove, undo, redo, expect "
+                                     "value, expect writes, expect "
+                                     "pending, dump document or dump selection, not click"},
         RefusedLine{"expect error nope expect count #a 1",
                     "expect error takes a command that can be refused, not expect count"},
         RefusedLine{"expect event PROP_CHANGED 1",
