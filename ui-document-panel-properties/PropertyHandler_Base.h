@@ -1,18 +1,15 @@
 // What every editor kind of the panel shares: the link to its property, the common placeholders,
 // the error view, the change subscription and refresh path, the routing of UI events into the
 // kind's hooks, the edit popup helpers and the application events that tell the group handlers
-// about edits. A kind is one class `PropertyHandler_X : PropertyHandler_Base<PropertyHandler_X>`;
-// the base calls its hooks directly (no virtual dispatch), and a hook the kind does not define is
-// simply not called:
-//   std::wstring BuildHtmlCode(ServiceObject* property)   required: the kind's filled template,
-//                                                          started with BeginFill (which gives the
-//                                                          uid its element is found by)
-//   void OnPropChange()                                    after a change notification [ui-thread]
-//   void ShowEditPopup()                                   click on an editable view
-//   void OnPopupDismissing(const ui::Element& popup)
-//   void OnPropEditFinished(const ui::Element& popup)      the commit
-//   void OnEvent(std::uint8_t* handled, HtmlBehaviorEventParams& event)
-//   static constexpr const char* kEditInputSelector        the popup's input, closed by Enter
+// about edits. A kind is one class `PropertyHandler_X : PropertyHandler_Base<PropertyHandler_X>`
+// that defines
+//   std::wstring BuildHtmlCode(ServiceObject* property)   the kind's filled template, started with
+//                                                          BeginFill (which gives the uid its
+//                                                          element is found by)
+// and names the optional hooks it defines in `static constexpr EditorHooks kHooks{...}` (see
+// EditorHooks). The base calls the hooks directly (no virtual dispatch) and checks the list at
+// compile time both ways, so that a misspelt, wrongly typed or unlisted hook is an error instead
+// of a hook that silently never runs.
 #pragma once
 
 #include "host/BLDocument.h"
@@ -29,6 +26,7 @@
 #include "ui-engine/internal/UIHandlerStdImpl.h"
 
 #include <atomic>
+#include <concepts>
 #include <string>
 #include <vector>
 
@@ -62,6 +60,62 @@ ui::Element EventElement(HELEMENT handle);
 
 } // namespace editor
 
+// The optional hooks of an editor kind, each named by the flag of the same name:
+struct EditorHooks {
+    bool OnPropChange = false;       // void OnPropChange(): after a change notification [ui-thread]
+    bool ShowEditPopup = false;      // void ShowEditPopup(): a click on an editable view
+    bool OnPopupDismissing = false;  // void OnPopupDismissing(const ui::Element& popup)
+    bool OnPropEditFinished = false; // void OnPropEditFinished(const ui::Element& popup): the commit
+    bool OnEvent = false;            // void OnEvent(std::uint8_t* handled, HtmlBehaviorEventParams& event)
+    bool kEditInputSelector = false; // static constexpr const char* kEditInputSelector: the popup's
+                                     // input, whose Enter closes the popup
+};
+
+namespace editor {
+
+// Whether `Kind` has a member of the hook's name at all (whatever its type), and whether it can be
+// called as the hook is.
+#define PP_EDITOR_HOOK_TRAITS(hook, call)                                                                    \
+    template <class Kind>                                                                                    \
+    constexpr bool Has##hook = requires {                                                                    \
+        &Kind::hook;                                                                                         \
+    };                                                                                                       \
+    template <class Kind>                                                                                    \
+    constexpr bool Fits##hook = requires(Kind & kind, std::uint8_t * flag, HtmlBehaviorEventParams & event,  \
+                                         const ui::Element& popup) {                                         \
+        call;                                                                                                \
+    };
+PP_EDITOR_HOOK_TRAITS(OnPropChange, { kind.OnPropChange() } -> std::same_as<void>)
+PP_EDITOR_HOOK_TRAITS(ShowEditPopup, { kind.ShowEditPopup() } -> std::same_as<void>)
+PP_EDITOR_HOOK_TRAITS(OnPopupDismissing, { kind.OnPopupDismissing(popup) } -> std::same_as<void>)
+PP_EDITOR_HOOK_TRAITS(OnPropEditFinished, { kind.OnPropEditFinished(popup) } -> std::same_as<void>)
+PP_EDITOR_HOOK_TRAITS(OnEvent, { kind.OnEvent(flag, event) } -> std::same_as<void>)
+PP_EDITOR_HOOK_TRAITS(kEditInputSelector, { Kind::kEditInputSelector } -> std::convertible_to<const char*>)
+#undef PP_EDITOR_HOOK_TRAITS
+
+// True when the kind's list and its members agree; each disagreement fails its own assertion, which
+// names the hook.
+template <class Kind>
+consteval bool CheckHooks() {
+    static_assert(
+        requires { Kind::kHooks; }, "an editor kind names its hooks: static constexpr EditorHooks kHooks");
+    constexpr EditorHooks hooks = Kind::kHooks;
+#define PP_CHECK_EDITOR_HOOK(hook)                                                                           \
+    static_assert(!hooks.hook || Has##hook<Kind>, "kHooks names " #hook ", which the kind does not define"); \
+    static_assert(hooks.hook || !Has##hook<Kind>, "the kind defines " #hook " without naming it in kHooks"); \
+    static_assert(!Has##hook<Kind> || Fits##hook<Kind>, #hook " does not have the hook's signature");
+    PP_CHECK_EDITOR_HOOK(OnPropChange)
+    PP_CHECK_EDITOR_HOOK(ShowEditPopup)
+    PP_CHECK_EDITOR_HOOK(OnPopupDismissing)
+    PP_CHECK_EDITOR_HOOK(OnPropEditFinished)
+    PP_CHECK_EDITOR_HOOK(OnEvent)
+    PP_CHECK_EDITOR_HOOK(kEditInputSelector)
+#undef PP_CHECK_EDITOR_HOOK
+    return true;
+}
+
+} // namespace editor
+
 template <class Kind>
 class PropertyHandler_Base : public ui::UIHandlerStdImpl<Kind> {
     using Framework = ui::UIHandlerStdImpl<Kind>;
@@ -72,6 +126,8 @@ public:
 
     explicit PropertyHandler_Base(ServiceObject* property)
         : propertyRef(so::WeakRef::To(property)), propertyKey(ObjectIdentity(property)) {
+        // Here the kind is complete, and every kind is made through this constructor.
+        static_assert(editor::CheckHooks<Kind>());
         // Editable only when the property says so: a missing answer keeps it read-only.
         if (std::optional<bool> answer = QueryPropertyReadOnly(property))
             readOnly = *answer;
@@ -121,7 +177,7 @@ public:
     }
 
     void RefreshAfterChange() {
-        if constexpr (requires(Kind & kind) { kind.OnPropChange(); })
+        if constexpr (Kind::kHooks.OnPropChange)
             Derived().OnPropChange();
     }
 
@@ -135,7 +191,7 @@ public:
         switch (event->cmd) {
         case kButtonClick:
             if (target && target.Test(".prop-edit-btn, .editable-prop")) {
-                if constexpr (requires(Kind & kind) { kind.ShowEditPopup(); })
+                if constexpr (Kind::kHooks.ShowEditPopup)
                     Derived().ShowEditPopup();
                 *handled = 1;
             } else if (target && target.Test(".edit-box > .edit-view")) {
@@ -147,9 +203,7 @@ public:
             break;
         case kPopupDismissing:
             if (target && target.Test(".edit-popup")) {
-                if constexpr (requires(Kind & kind, const ui::Element& popup) {
-                                  kind.OnPopupDismissing(popup);
-                              })
+                if constexpr (Kind::kHooks.OnPopupDismissing)
                     Derived().OnPopupDismissing(target);
                 *handled = 1;
             }
@@ -157,9 +211,7 @@ public:
         case kPopupDismissed:
             if (target && (target.Test(".edit-popup") || target.FindFirst(":root > .edit-popup"))) {
                 if (!closingPopup) {
-                    if constexpr (requires(Kind & kind, const ui::Element& popup) {
-                                      kind.OnPropEditFinished(popup);
-                                  })
+                    if constexpr (Kind::kHooks.OnPropEditFinished)
                         Derived().OnPropEditFinished(
                             target.Test(".edit-popup") ? target : target.FindFirst(":root > .edit-popup"));
                 }
@@ -173,9 +225,7 @@ public:
         default:
             break;
         }
-        if constexpr (requires(Kind & kind, std::uint8_t * flag, HtmlBehaviorEventParams & params) {
-                          kind.OnEvent(flag, params);
-                      })
+        if constexpr (Kind::kHooks.OnEvent)
             Derived().OnEvent(handled, *event);
         return *handled != 0 ? so::kOk : so::kNothingProvided;
     }
@@ -185,7 +235,7 @@ public:
     SOResult HandleKey(HELEMENT, HtmlKeyParams* params) {
         if (params == nullptr)
             return so::kInvalidArgument;
-        if constexpr (requires { Kind::kEditInputSelector; }) {
+        if constexpr (Kind::kHooks.kEditInputSelector) {
             if (params->cmd == kKeyDown && params->keyCode == kEnterKey && params->target != nullptr &&
                 ui::Element(params->target).Test(Kind::kEditInputSelector)) {
                 HideEditPopup();
@@ -275,11 +325,15 @@ protected:
     ui::TemplatesPreprocessor BeginFill(const wchar_t* templateName, ServiceObject* property,
                                         const std::wstring* name) {
         std::wstring readName = name != nullptr ? *name : GetPropertyName(property).value_or(std::wstring());
-        propertyUid = MakePropertyUid(&readName, propertyKey);
+        AssignUid(readName);
         ui::TemplatesPreprocessor preprocessor(std::wstring(L"document-panel-properties/") + templateName);
         editor::AddCommonRules(preprocessor, readName, propertyKey);
         return preprocessor;
     }
+
+    // Gives the editor the uid its element is found by, for a kind that builds its HTML without
+    // BeginFill.
+    void AssignUid(const std::wstring& name) { propertyUid = MakePropertyUid(&name, propertyKey); }
 
     // Fires an application event with the editor's element as its source.
     void FireEvent(std::uint32_t code, const ui::Element& target = ui::Element()) {

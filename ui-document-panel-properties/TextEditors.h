@@ -9,6 +9,7 @@ namespace panel {
 class PropertyHandler_Label : public PropertyHandler_Base<PropertyHandler_Label> {
 public:
     static constexpr std::uint32_t kClassTag = 0xB7F86B01;
+    static constexpr EditorHooks kHooks{.OnPropChange = true};
     using PropertyHandler_Base::PropertyHandler_Base;
 
     std::wstring BuildHtmlCode(ServiceObject* property);

@@ -90,12 +90,14 @@ public:
 class PropertyHandler_TestText : public PropertyHandler_Base<PropertyHandler_TestText> {
 public:
     static constexpr std::uint32_t kClassTag = 0x7E57ED17;
+    static constexpr EditorHooks kHooks{
+        .OnPropChange = true, .ShowEditPopup = true, .OnPropEditFinished = true, .kEditInputSelector = true};
     static constexpr const char* kEditInputSelector = ".edit-input-test";
     using PropertyHandler_Base::PropertyHandler_Base;
 
     std::wstring BuildHtmlCode(ServiceObject* property) {
         std::wstring name = GetPropertyName(property).value_or(L"");
-        BeginUid(name);
+        AssignUid(name);
         return L"<div class=\"pg-item\" puid=\"" + PropertyUid() +
                L"\"><div class=\"prop-view prop-view-test " + (readOnly ? L"" : L"editable-prop") + L"\">" +
                Read(property) +
@@ -135,18 +137,11 @@ public:
     int refreshes = 0;
 
 private:
-    void BeginUid(const std::wstring& name) { uid = MakePropertyUid(&name, propertyKey); }
     static std::wstring Read(ServiceObject* property) {
         std::wstring value;
         so::Call<host::BLProperty::GetValue>(property, host::kValueKindOf<std::wstring>, &value);
         return value;
     }
-
-public:
-    const std::wstring& PropertyUid() const { return uid; }
-
-private:
-    std::wstring uid;
 };
 
 // Records the application events that bubble up to the page's body.
