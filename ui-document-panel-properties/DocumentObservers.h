@@ -1,8 +1,6 @@
 // Observers of the host's documents, views, selections and commands, each a base of the panel
-// handler T (which they reach with a static cast). Host events arrive on any thread: the observers
-// only store weak references and connections there; anything touching the page is posted to the
-// UI thread or left to the handler's idle callback. Callbacks hold a weak reference to the handler,
-// never a strong one.
+// handler T (which they reach with a static cast). Every member is [thread-safe]: host events call
+// them on any thread. The panel's threads are told in PropertiesPanelHandler.h.
 #pragma once
 
 #include "host/BLDocument.h"
@@ -215,7 +213,7 @@ public:
     static constexpr std::uint32_t kLockedForWrite = host::BLDocumentView::kLockedForWrite;
     static constexpr std::uint32_t kLockedForRead = host::BLDocumentView::kLockedForRead;
 
-    // Any thread: always posted, with a weak reference to the handler.
+    // [thread-safe] Always posted, with a weak reference to the handler.
     void OnDocumentViewLockedStateChanged(std::uint32_t state) {
         static_cast<T&>(*this).PostWeak([state](T& alive) {
             const ui::Element& root = alive.AttachedElement();

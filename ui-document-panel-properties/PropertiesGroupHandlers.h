@@ -1,5 +1,6 @@
 // The handlers bound to generated containers: one per root group panel (lazy content, the
-// default-settings buttons) and one per group view.
+// default-settings buttons) and one per group view. Members are [ui-thread] unless they say
+// otherwise; the panel's threads and rebuild flags are told in PropertiesPanelHandler.h.
 #pragma once
 
 #include "ui-document-panel-properties/EventConnection.h"
@@ -28,8 +29,8 @@ public:
     // or gives no content.
     bool GenerateContent();
 
-    // Brings the buttons in step with the default settings. Each of the three posts itself to the UI
-    // thread when called elsewhere. A null context means the generator's.
+    // [thread-safe] Brings the buttons in step with the default settings. Each of the three posts
+    // itself to the UI thread when called elsewhere. A null context means the generator's.
     void UpdateDefaultPropertiesControls(bool saveShown, bool resetDone, so::Ref context);
     void _UpdateDefaultPropertiesControls_1(bool saveShown, bool resetDone, so::Ref defaultContext);
     void _UpdateDefaultPropertiesControls_2(bool saveShown, bool resetDone, so::Ref defaultContext);
@@ -50,8 +51,8 @@ private:
     so::WeakRef groupRef;
     EventConnectionPtr optsChangedSubscription;
     bool contentGenerated = false;
+    // These three steer the buttons' updates: see the flags in PropertiesPanelHandler.h.
     bool skipNextIdleUpdate = false;
-    // Read by the default-settings event on any thread.
     std::atomic<bool> defaultActionRunning{false};
     bool defaultsUpdatePending = false;
 };

@@ -116,6 +116,8 @@ consteval bool CheckHooks() {
 
 } // namespace editor
 
+// Members are [ui-thread] unless they say otherwise; the panel's threads are told in
+// PropertiesPanelHandler.h.
 template <class Kind>
 class PropertyHandler_Base : public ui::UIHandlerStdImpl<Kind> {
     using Framework = ui::UIHandlerStdImpl<Kind>;
@@ -345,7 +347,7 @@ public:
     std::uint64_t propertyKey;
     std::vector<EventConnectionPtr> subscriptions;
     bool readOnly = true;
-    // Written on the UI thread, read by change notifications on any thread.
+    // Steers the refresh after a change: see the flags in PropertiesPanelHandler.h.
     std::atomic<bool> committing{false};
     bool closingPopup = false;
 

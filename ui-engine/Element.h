@@ -1,6 +1,8 @@
-// A counted handle to a DOM element with the operations the panel needs. Every operation runs on
-// the UI thread. An engine refusal (an invalid selector, a dead handle) raises ServiceObjectException
-// with code 0x50000 + the engine's result.
+// A counted handle to a DOM element with the operations the panel needs. Every operation is
+// [ui-thread] (tags as in host/ServiceObject.h), copying and destroying a non-empty handle included:
+// they count the engine's references. Only Adopt, moving, Handle, the bool test and == leave the
+// engine alone, and CheckEngineResult is [thread-safe]. An engine refusal (an invalid selector, a dead
+// handle) raises ServiceObjectException with code 0x50000 + the engine's result.
 #pragma once
 
 #include "host/HtmlEngineApi.h"
@@ -82,7 +84,7 @@ private:
     HELEMENT handle_ = nullptr;
 };
 
-// Raises the engine's failure for `operation` when `result` is not kHtmlOk.
+// [thread-safe] Raises the engine's failure for `operation` when `result` is not kHtmlOk.
 void CheckEngineResult(HtmlResult result, const char* operation);
 
 } // namespace ui

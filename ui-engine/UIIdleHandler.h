@@ -1,4 +1,5 @@
-// Idle callbacks: the UI loop calls the handler's OnIdle when it has nothing else to do.
+// Idle callbacks: the UI loop calls the handler's OnIdle when it has nothing else to do. Thread tags
+// as in host/ServiceObject.h; the "UIService" the part registers with is [ui-thread].
 #pragma once
 
 #include "host/UIHandler.h"
@@ -23,15 +24,19 @@ public:
     UIIdleHandlerBase(void* handler, IdleFunction onIdle) : handler_(handler), onIdle_(onIdle) {}
     UIIdleHandlerBase(const UIIdleHandlerBase&) = delete;
     UIIdleHandlerBase& operator=(const UIIdleHandlerBase&) = delete;
+    // [ui-thread] while registered, as it withdraws the registration; once withdrawn (the handler's
+    // Detached) it calls nothing and may run on any thread.
     ~UIIdleHandlerBase() { Unregister(); }
 
-    // Registers with the "UIService" (once); raises ServiceObjectException when the service is missing.
+    // [ui-thread] Registers with the "UIService" (once); raises ServiceObjectException when the
+    // service is missing.
     void Register(const char* handlerName);
-    // Withdraws the registration if there is one. Never raises.
+    // [ui-thread] Withdraws the registration if there is one. Never raises.
     void Unregister() noexcept;
+    // [ui-thread] Register and Unregister change it without a lock.
     bool IsRegistered() const { return static_cast<bool>(service_); }
 
-    // The callback handed to the service.
+    // [ui-thread] The callback handed to the service; the UI loop calls it.
     static std::uint32_t Callback(void* idlePart);
 
 private:
@@ -41,7 +46,8 @@ private:
     so::Ref service_;
 };
 
-// The idle part of a handler class T whose `bool OnIdle()` does the work (true when it did some).
+// [ui-thread] The idle part of a handler class T whose `bool OnIdle()` does the work (true when it
+// did some).
 template <class T>
 class UIIdleHandler : public UIIdleHandlerBase {
 public:

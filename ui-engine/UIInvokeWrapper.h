@@ -1,5 +1,5 @@
 // Work handed to the UI thread through the window's "UIInvoker", as InvokeInfoAsync records laid
-// out in blocks the invoker allocates.
+// out in blocks the invoker allocates. Thread tags as in host/ServiceObject.h.
 #pragma once
 
 #include "host/UIHandler.h"
@@ -31,7 +31,9 @@ struct InvokeInfoAsync {
     InvokeInfoAsyncHeader header;
     Work work;
 
+    // [thread-safe] Runs on whichever thread frees the block (see PostToInvoker).
     static void Destroy(void* record) { static_cast<InvokeInfoAsync*>(record)->~InvokeInfoAsync(); }
+    // [ui-thread] The invoker runs the record there.
     static void Invoke(void* record) {
         try {
             static_cast<InvokeInfoAsync*>(record)->work();
@@ -45,15 +47,21 @@ struct InvokeInfoAsync {
 
 // The trampolines handed to the invoker. A block that does not start with an "INAS" record is
 // ignored.
+// [ui-thread] The invoker runs posted blocks on the UI thread.
 void InvokeTrampoline(void* block);
+// [thread-safe] The invoker frees a block on any thread: after it ran, on a refused post or a Free
+// (the posting thread), at shutdown.
 void DestroyTrampoline(void* block);
 
-// Allocates a record in a block of the invoker, moves the work into it and posts it. Gives false,
-// and drops the work, when there is no invoker or it refuses the block or the post.
+// [thread-safe] Allocates a record in a block of the invoker, moves the work into it and posts it.
+// Gives false, and drops the work, when there is no invoker or it refuses the block or the post.
 //
 // The block is ours from Allocate until Post is called, and the invoker's from then on: a refused
 // post has already run the record's destroy and freed the block, so it is freed here only when Post
 // could not be called at all.
+//
+// Dropped work is destroyed on the posting thread, so what it captures must be releasable on any
+// thread: service-object references, yes; an Element, whose release is [ui-thread], no.
 template <class Work>
 bool PostToInvoker(ServiceObject* invoker, Work&& work) {
     using Record = InvokeInfoAsync<std::decay_t<Work>>;
@@ -88,11 +96,13 @@ bool PostToInvoker(ServiceObject* invoker, Work&& work) {
     }
 }
 
-// True when the calling thread must post to reach the UI thread (the invoker decides, not the
-// thread id remembered at creation). Without an invoker nothing can run, so the answer is true.
+// [thread-safe] True when the calling thread must post to reach the UI thread (the invoker decides,
+// not the thread id remembered at creation). Without an invoker nothing can run, so the answer is
+// true.
 bool NeedsPost(ServiceObject* invoker);
 
-// Run-or-post: at once when on the UI thread, else through the invoker. False when dropped.
+// [thread-safe] Run-or-post: at once when on the UI thread, else through the invoker. False when
+// dropped.
 template <class Work>
 bool RunOrPost(ServiceObject* invoker, Work&& work) {
     if (invoker != nullptr && !NeedsPost(invoker)) {

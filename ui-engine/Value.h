@@ -1,4 +1,5 @@
-// The engine's typed value, owned: cleared when the wrapper goes.
+// The engine's typed value, owned: cleared when the wrapper goes. Thread tags as in
+// host/ServiceObject.h.
 #pragma once
 
 #include "host/HtmlEngineApi.h"
@@ -10,9 +11,12 @@
 
 namespace ui {
 
-// The engine's function table; raises ServiceObjectException when the engine library gives none.
+// [thread-safe] The engine's function table, looked up once in a function-local static; raises
+// ServiceObjectException when the engine library gives none.
 const HtmlEngineApi& Engine();
 
+// Every operation is [thread-safe] on distinct values, as the engine's value functions are; one
+// value is not shared between threads without a lock.
 class Value {
 public:
     Value() = default;

@@ -7,6 +7,8 @@
 //   SOResult HandleEvent(std::uint8_t*, HELEMENT, HtmlBehaviorEventParams*) and the other Handle…
 //   void OnAttached(); void OnDetached();           hooks after attach, after detach
 //   bool OnIdle();                                   with kHasIdle = true: work at idle time
+// Thread tags as in host/ServiceObject.h. The engine calls the "UIHandler" operations, the hooks and
+// OnIdle on the UI thread; the posting helpers are how any other thread reaches it.
 #pragma once
 
 #include "host/UIHandler.h"
@@ -34,7 +36,8 @@
 
 namespace ui {
 
-// The class name of T as its type information gives it, without a leading "struct " or "class ".
+// [thread-safe] The class name of T as its type information gives it, without a leading "struct "
+// or "class ".
 std::string HandlerClassName(const std::type_info& type);
 
 template <class T>
@@ -44,7 +47,8 @@ public:
     static constexpr std::uint32_t kEventMask = 0;
     static constexpr bool kHasIdle = false;
 
-    // The table: every operation bound to T's member of that name (T's own body, or the default).
+    // [thread-safe] The table: every operation bound to T's member of that name (T's own body, or the
+    // default). Fills the slots of the one object being made.
     static void BindMethods(so::MethodBinder<T>& binder) {
         using H = host::UIHandler;
         binder.template Bind<H::QueryServiceObject, &T::QueryServiceObject>();
@@ -72,17 +76,19 @@ public:
         binder.template Bind<H::OnLocaleChanged, &T::OnLocaleChanged>();
     }
 
-    // A new handler with one reference, as a "UIHandler" object.
+    // [thread-safe] as far as T's constructor is: a new handler with one reference, as a "UIHandler"
+    // object.
     template <class... Args>
     static so::Ref Create(Args&&... args) {
         static_assert(T::kClassTag != host::UIHandler::kId,
                       "a handler class has a tag of its own, not the interface's id");
         return so::Make<T>(std::forward<Args>(args)...);
     }
-    // The handler behind a "UIHandler" object made by Create.
+    // [thread-safe] The handler behind a "UIHandler" object made by Create.
     static T& From(ServiceObject* object) { return so::ServiceObjectCppTheConcrete<T>::From(object); }
 
     // ---- Operations with default bodies --------------------------------------------------------
+    // Every one is [ui-thread], as host/UIHandler.h says: the engine calls them.
 
     SOResult QueryServiceObject(std::uint32_t interfaceId, ServiceObject** out, std::uint8_t askWindow,
                                 std::uint8_t) {
@@ -213,11 +219,14 @@ public:
 
     // ---- Hooks and helpers for T ----------------------------------------------------------------
 
+    // [thread-safe] A constant of the class.
     std::uint32_t SubscribedEvents() const { return T::kEventMask; }
+    // [ui-thread] Called by Attached and Detached.
     void OnAttached() {}
     void OnDetached() {}
 
-    // [ui-thread]
+    // [ui-thread] The element (empty while detached), and whether there is one: Attached and
+    // Detached change it without a lock.
     const Element& AttachedElement() const { return element_; }
     bool IsAttached() const { return static_cast<bool>(element_); }
 
@@ -234,8 +243,8 @@ public:
     }
 
     // [thread-safe] Posts `work(T&)` to the UI thread even from the UI thread itself. The record
-    // keeps the handler alive until it ran; work that runs after Detached does nothing. False when
-    // dropped (not attached, or the invoker refused).
+    // keeps the handler alive until it ran or was discarded; work that runs after Detached does
+    // nothing. False when dropped (not attached, or the invoker refused).
     template <class Work>
     bool PostAlways(Work&& work) {
         so::Ref self = so::Ref::Share(Self());
@@ -275,9 +284,9 @@ public:
         return PostAlways(std::forward<Work>(work));
     }
 
-    // A service object of the panel's window by interface id, or null (logged with the service's
-    // name). Asked of the window context the plug-in kept at start; a handler made outside a plug-in
-    // asks its element's window instead.
+    // [ui-thread] A service object of the panel's window by interface id, or null (logged with the
+    // service's name). Asked of the window context the plug-in kept at start; a handler made outside
+    // a plug-in asks its element's window instead.
     so::Ref QueryFromWindow(std::uint32_t interfaceId) {
         so::Ref context = PluginWindowContext();
         if (!context) {
