@@ -15,10 +15,10 @@
 // Nothing in the module depends on ServiceObjectModuleInitialize having run: the service provider
 // may load a module on a service query and call only CreateServiceObject.
 //
-// Threads: every entry point is [ui-thread] (tags as in host/ServiceObject.h) and the host calls
-// them one at a time. RegisterResources needs the UI thread itself (the "UIEngine" service is
-// [ui-thread]); the others need only that no two run at once, as the module keeps its once-flags and
-// its resolved atoms in plain globals.
+// Threads: RegisterResources is [ui-thread] (the "UIEngine" service is). The others are
+// [thread-safe]: a service provider creates objects from whichever thread first asks for a service,
+// so the module keeps its once-flags and resolved atoms under one lock. No entry point lets an
+// exception out.
 //
 // Results are the codes of host/ServiceObject.h. The entry points write no error record of their
 // own: the host names a code with its own message (ServiceProviderErrorMessage).
@@ -40,26 +40,27 @@ struct ServiceObjectClassInfo {
 };
 static_assert(sizeof(ServiceObjectClassInfo) == 16);
 
-// "ServiceObjectModuleInitialize" [ui-thread]: the first call after loading. This module hands
+// "ServiceObjectModuleInitialize" [thread-safe]: the first call after loading. This module hands
 // nothing to "UIService" at start-up, so it does nothing and answers 0, also when called again. On a
 // failure the headless host uses the module no further but still calls OnCleanup and OnFree before
 // unloading: both must cope with a module that was never initialised.
 using ServiceObjectModuleInitializeFn = SOResult (*)();
 
-// "ReflectServiceObjectInfo" [ui-thread]: the classes the module offers. *entries points to *count
+// "ReflectServiceObjectInfo" [thread-safe]: the classes the module offers. *entries points to *count
 // entries, in the module's registration order, followed by the all-zero terminator. The array and
 // its class names are the module's: the caller neither changes nor frees them, and they stay valid
 // until the library is unloaded. Every call gives the same array (see `atom` above).
 // 0; 3 for a null pointer, nothing written; 0x10007 (no public service objects) with *entries null
-// and *count 0 when the module offers no class.
+// and *count 0 when the module offers no class; 0x80004005 when the array could not be allocated
+// (nothing kept: a later call tries again).
 using ReflectServiceObjectInfoFn = SOResult (*)(const ServiceObjectClassInfo** entries, std::uint32_t* count);
 
-// "CreateServiceObject" [ui-thread]: a new object, one per call, of the class whose name has the
+// "CreateServiceObject" [thread-safe]: a new object, one per call, of the class whose name has the
 // atom `classAtom` (the support library's atom of the className, never a reflected 0xFFFFFFFF).
 // 0: *out carries one reference, the caller's, to be released before the library is unloaded (the
 // object's code is the module's). 3 for a zero atom or a null `out`, nothing written. Otherwise *out
-// is null and nothing is left behind: 0x10005 when no class of the module has the atom, 0x10006 when
-// the class's factory made nothing.
+// is null and nothing is left behind: 0x10005 when no class of the module has the atom (0xFFFFFFFF
+// included), 0x10006 when the class's factory made nothing or failed.
 using CreateServiceObjectFn = SOResult (*)(SOAtom classAtom, ServiceObject** out);
 
 // "RegisterResources" [ui-thread]: registers the module's "UI-DATA" resources, read through the

@@ -131,6 +131,7 @@ TEST_F(ModuleEntryPoints, CreateServiceObjectChecksItsArguments) {
     EXPECT_EQ(module_->create(0, &object), so::kInvalidArgument);
     EXPECT_EQ(module_->create(so::AtomOf("PropertiesPanelInplacePlugin"), nullptr), so::kInvalidArgument);
     EXPECT_EQ(module_->create(so::AtomOf("SomeOtherClass"), &object), so::kServiceNotSupportedByModule);
+    EXPECT_EQ(module_->create(0xFFFFFFFF, &object), so::kServiceNotSupportedByModule);
     EXPECT_EQ(object, nullptr);
 }
 
