@@ -116,8 +116,9 @@ bool PropertiesRootGroupHandler::OnIdle() {
     }
     if (!defaultsUpdatePending)
         return false;
-    UpdateDefaultPropertiesControls(false, false, so::Ref());
+    // Cleared first: an update that fails is reported once, not tried again at every idle time.
     defaultsUpdatePending = false;
+    UpdateDefaultPropertiesControls(false, false, so::Ref());
     return true;
 }
 

@@ -170,10 +170,13 @@ public:
         return so::kOk;
     }
     SOResult IsDefaultSupported(std::uint8_t* supported) {
+        ++defaultQuestions;
         *supported = 1;
-        return so::kOk;
+        return defaultQuestionFails ? so::kGenericFailure : so::kOk;
     }
     so::Ref defaults = so::Make<FakeDefaults>();
+    bool defaultQuestionFails = false;
+    int defaultQuestions = 0;
     std::vector<so::Ref> groups;
 };
 
@@ -489,6 +492,21 @@ TEST_F(RootGroupOnPage, TheIdleTimeRightAfterAContentRequestLeavesTheButtonsAlon
 
     queue_.PumpUntilIdle();
     EXPECT_EQ(Element("#user-opts-save").GetStyleAttribute("visibility"), L"visible");
+}
+
+// A failing update of the buttons is reported once, not tried again at every idle time after it.
+TEST_F(RootGroupOnPage, AFailedUpdateOfTheButtonsIsNotRetriedAtEveryIdleTime) {
+    Bind();
+    RequestContent();
+    queue_.PumpUntilIdle();
+    FakeContext& context = Fake<FakeContext>(context_);
+    context.defaultQuestionFails = true;
+    context.defaultQuestions = 0;
+    ui::Element panel = Element(".props-panel");
+    panel.FireEvent(PROP_VIEW_REFRESHED, panel, false); // an editor's refresh asks for the buttons
+    for (int i = 0; i < 3; ++i)
+        queue_.PumpUntilIdle();
+    EXPECT_EQ(context.defaultQuestions, 1);
 }
 
 // The defaults report the store from another thread and still say the current values differ: the
