@@ -55,23 +55,19 @@ bool PropertiesRootGroupHandler::PostIfOffThread(Work&& work) {
     return true;
 }
 
-SOResult PropertiesRootGroupHandler::HandleEvent(std::uint8_t* handled, HELEMENT,
-                                                 HtmlBehaviorEventParams* event) {
-    if (handled == nullptr || event == nullptr)
-        return so::kInvalidArgument;
-    *handled = 0;
-    // A default action may rebuild the panel and so detach this handler while it runs.
-    so::Ref keepAlive = so::Ref::Share(Self());
-    ui::Element target = editor::EventElement(event->heTarget);
-    ui::Element source = editor::EventElement(event->he);
-    switch (event->cmd) {
+// A default action may rebuild the panel and so detach this handler while it runs: the framework
+// keeps it alive meanwhile.
+void PropertiesRootGroupHandler::OnBehaviorEvent(std::uint8_t& handled, HtmlBehaviorEventParams& event) {
+    ui::Element target = editor::EventElement(event.heTarget);
+    ui::Element source = editor::EventElement(event.he);
+    switch (event.cmd) {
     case kButtonClick:
         if (source && source.Test("#user-opts-save")) {
             SetAsDefault();
-            *handled = 1;
+            handled = 1;
         } else if (source && source.Test("#user-opts-reset-default")) {
             ResetDefault();
-            *handled = 1;
+            handled = 1;
         }
         break;
     case kElementExpanded:
@@ -84,29 +80,28 @@ SOResult PropertiesRootGroupHandler::HandleEvent(std::uint8_t* handled, HELEMENT
         break;
     case PROP_VIEW_REFRESHED:
         defaultsUpdatePending = true;
-        *handled = 1;
+        handled = 1;
         break;
     case PROP_EDIT_POPUP_SHOWN:
         if (ui::Element buttons = AttachedElement().FindFirst(kButtonsContainer))
             buttons.SetState(kStateDisabled);
-        *handled = 1;
+        handled = 1;
         break;
     case PROP_EDIT_FINISHED:
         defaultsUpdatePending = true;
         if (ui::Element buttons = AttachedElement().FindFirst(kButtonsContainer))
             buttons.SetState(0, kStateDisabled);
-        *handled = 1;
+        handled = 1;
         break;
     case PROP_GENERATE_CONTENT:
         // Generated once, whichever comes first: this request or the first expansion.
         contentGenerated = GenerateContent() || contentGenerated;
         skipNextIdleUpdate = true;
-        *handled = 1;
+        handled = 1;
         break;
     default:
         break;
     }
-    return *handled != 0 ? so::kOk : so::kNothingProvided;
 }
 
 bool PropertiesRootGroupHandler::OnIdle() {
@@ -291,16 +286,11 @@ PropertiesGroupHandler::PropertiesGroupHandler(so::WeakRef context,
                                                const so::Ref& group)
     : PropsViewGen(std::move(context), std::move(shared)), groupRef(so::WeakRef::To(group.Get())) {}
 
-SOResult PropertiesGroupHandler::HandleEvent(std::uint8_t* handled, HELEMENT,
-                                             HtmlBehaviorEventParams* event) {
-    if (handled == nullptr || event == nullptr)
-        return so::kInvalidArgument;
-    *handled = 0;
-    if (event->cmd == kPopupRequest) {
-        if (ui::Element source = editor::EventElement(event->he))
+void PropertiesGroupHandler::OnBehaviorEvent(std::uint8_t&, HtmlBehaviorEventParams& event) {
+    if (event.cmd == kPopupRequest) {
+        if (ui::Element source = editor::EventElement(event.he))
             editor::TranslateCommandNames(source);
     }
-    return so::kNothingProvided;
 }
 
 bool PropertiesGroupHandler::OnIdle() {

@@ -22,7 +22,7 @@ public:
     PropertiesRootGroupHandler(so::WeakRef context, std::shared_ptr<PropsViewGenSharedData> shared,
                                const so::Ref& group);
 
-    SOResult HandleEvent(std::uint8_t* handled, HELEMENT element, HtmlBehaviorEventParams* event);
+    void OnBehaviorEvent(std::uint8_t& handled, HtmlBehaviorEventParams& event);
     bool OnIdle();
 
     // Generates and inserts the panel content and binds its handlers; false when the group is gone
@@ -66,7 +66,7 @@ public:
     PropertiesGroupHandler(so::WeakRef context, std::shared_ptr<PropsViewGenSharedData> shared,
                            const so::Ref& group);
 
-    SOResult HandleEvent(std::uint8_t* handled, HELEMENT element, HtmlBehaviorEventParams* event);
+    void OnBehaviorEvent(std::uint8_t& handled, HtmlBehaviorEventParams& event);
     bool OnIdle();
 
 private:

@@ -238,28 +238,19 @@ ui::Element PropertiesPanelHandler::FindBody() const {
 void PropertiesPanelHandler::CloseEditPopup() {
     if (!IsAttached())
         return;
-    // Every editor has an edit popup in the page; only the one that is shown is closed.
-    for (const ui::Element& popup : AttachedElement().FindAll(".edit-popup")) {
-        if (popup.IsPopupShown())
-            popup.HidePopup();
-    }
+    AttachedElement().HideShownPopups(".edit-popup");
 }
 
-SOResult PropertiesPanelHandler::HandleEvent(std::uint8_t* handled, HELEMENT,
-                                             HtmlBehaviorEventParams* event) {
-    if (handled == nullptr || event == nullptr)
-        return so::kInvalidArgument;
-    *handled = 0;
-    so::Ref keepAlive = so::Ref::Share(Self());
-    ui::Element target = event->heTarget != nullptr ? ui::Element(event->heTarget) : ui::Element();
+void PropertiesPanelHandler::OnBehaviorEvent(std::uint8_t& handled, HtmlBehaviorEventParams& event) {
+    ui::Element target = event.heTarget != nullptr ? ui::Element(event.heTarget) : ui::Element();
     if (!target)
-        return so::kNothingProvided;
-    if (event->cmd == kButtonClick && target.Test(".prop-name")) {
+        return;
+    if (event.cmd == kButtonClick && target.Test(".prop-name")) {
         CloseEditPopup();
-        *handled = 1;
-        return so::kOk;
+        handled = 1;
+        return;
     }
-    if (event->cmd == kElementExpanded) {
+    if (event.cmd == kElementExpanded) {
         if (target.Test(".props-tab")) {
             std::optional<std::wstring> panel = target.GetAttribute("panel");
             if (panel && target.GetAttribute("display-name") && !selectingTab_)
@@ -285,7 +276,6 @@ SOResult PropertiesPanelHandler::HandleEvent(std::uint8_t* handled, HELEMENT,
             }
         }
     }
-    return so::kNothingProvided;
 }
 
 SOResult PropertiesPanelHandler::HandleMouse(HELEMENT, HtmlMouseParams* params) {

@@ -30,7 +30,7 @@
 //   currentSelection_ (here, weak, under selectionMutex_): written by the observers on any thread,
 //     read by _UpdateView. ShowNothing empties it first, so that a rebuild already asked for finds
 //     nothing to show.
-//   defaultsUpdatePending (PropertiesRootGroupHandler, UI thread only): set by its HandleEvent on
+//   defaultsUpdatePending (PropertiesRootGroupHandler, UI thread only): set by its OnBehaviorEvent on
 //     PROP_VIEW_REFRESHED and PROP_EDIT_FINISHED, and by GenerateContent. OnIdle brings the
 //     default-settings buttons up to date, then clears it.
 //   skipNextIdleUpdate (PropertiesRootGroupHandler, UI thread only): set on PROP_GENERATE_CONTENT.
@@ -90,7 +90,7 @@ public:
     void ShowNothing();
 
     // [ui-thread] Handler operations with bodies of their own.
-    SOResult HandleEvent(std::uint8_t* handled, HELEMENT element, HtmlBehaviorEventParams* event);
+    void OnBehaviorEvent(std::uint8_t& handled, HtmlBehaviorEventParams& event);
     SOResult HandleMouse(HELEMENT element, HtmlMouseParams* params);
     SOResult OnLocaleChanged();
     void OnAttached();

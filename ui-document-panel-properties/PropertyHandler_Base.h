@@ -183,23 +183,20 @@ public:
             Derived().OnPropChange();
     }
 
-    SOResult HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams* event) {
-        if (handled == nullptr || event == nullptr)
-            return so::kInvalidArgument;
-        *handled = 0;
-        // A commit can make the host rebuild the panel, which detaches this editor meanwhile.
-        so::Ref keepAlive = so::Ref::Share(this->Self());
-        ui::Element target = editor::EventElement(event->heTarget);
-        switch (event->cmd) {
+    // A commit can make the host rebuild the panel, which detaches this editor meanwhile: the
+    // framework keeps it alive while this runs.
+    void OnBehaviorEvent(std::uint8_t& handled, HtmlBehaviorEventParams& event) {
+        ui::Element target = editor::EventElement(event.heTarget);
+        switch (event.cmd) {
         case kButtonClick:
             if (target && target.Test(".prop-edit-btn, .editable-prop")) {
                 if constexpr (Kind::kHooks.ShowEditPopup)
                     Derived().ShowEditPopup();
-                *handled = 1;
+                handled = 1;
             } else if (target && target.Test(".edit-box > .edit-view")) {
                 closingPopup = true;
                 HideEditPopup();
-                *handled = 1;
+                handled = 1;
                 closingPopup = false;
             }
             break;
@@ -207,7 +204,7 @@ public:
             if (target && target.Test(".edit-popup")) {
                 if constexpr (Kind::kHooks.OnPopupDismissing)
                     Derived().OnPopupDismissing(target);
-                *handled = 1;
+                handled = 1;
             }
             break;
         case kPopupDismissed:
@@ -217,19 +214,18 @@ public:
                         Derived().OnPropEditFinished(
                             target.Test(".edit-popup") ? target : target.FindFirst(":root > .edit-popup"));
                 }
-                *handled = 1;
+                handled = 1;
             }
             break;
         case kPopupRequest:
-            if (ui::Element source = editor::EventElement(event->he))
+            if (ui::Element source = editor::EventElement(event.he))
                 editor::TranslateCommandNames(source);
             break;
         default:
             break;
         }
         if constexpr (Kind::kHooks.OnEvent)
-            Derived().OnEvent(handled, *event);
-        return *handled != 0 ? so::kOk : so::kNothingProvided;
+            Derived().OnEvent(&handled, event);
     }
 
     // Enter in the popup's input closes the popup; the engine then reports the dismissal, which
@@ -248,11 +244,7 @@ public:
     }
 
     // Hides the open edit popup of this editor, if any.
-    void HideEditPopup() {
-        if (ui::Element popup = this->AttachedElement().FindFirst(":root .edit-popup");
-            popup && popup.IsPopupShown())
-            popup.HidePopup();
-    }
+    void HideEditPopup() { this->AttachedElement().HideShownPopups(":root .edit-popup"); }
 
     // The document of the panel's window; raises "Not initialized" when a link is missing.
     so::Ref GetDocument() {

@@ -39,7 +39,8 @@ void CheckEngineResult(HtmlResult result, const char* operation) {
     if (result != kHtmlOk)
         throw so::ServiceObjectException(
             kEngineFailureBase + result,
-            (boost::format("The HTML engine refused %1% (result %2%)") % operation % std::uint32_t(result)).str());
+            (boost::format("The HTML engine refused %1% (result %2%)") % operation % std::uint32_t(result))
+                .str());
 }
 
 Element::Element(HELEMENT handle) : handle_(handle) {
@@ -148,9 +149,9 @@ void Element::SetInnerHtml(std::string_view utf8Markup) const {
 }
 
 void Element::AppendHtml(std::string_view utf8Markup) const {
-    CheckEngineResult(
-        Engine().SetElementHtml(handle_, utf8Markup.data(), std::uint32_t(utf8Markup.size()), kAppendInnerHtml),
-        "SetElementHtml");
+    CheckEngineResult(Engine().SetElementHtml(handle_, utf8Markup.data(), std::uint32_t(utf8Markup.size()),
+                                              kAppendInnerHtml),
+                      "SetElementHtml");
 }
 
 std::wstring Element::Text() const {
@@ -160,10 +161,13 @@ std::wstring Element::Text() const {
 }
 
 void Element::SetText(std::wstring_view text) const {
-    CheckEngineResult(Engine().SetElementText(handle_, text.data(), std::uint32_t(text.size())), "SetElementText");
+    CheckEngineResult(Engine().SetElementText(handle_, text.data(), std::uint32_t(text.size())),
+                      "SetElementText");
 }
 
-void Element::Remove() const { CheckEngineResult(Engine().DetachElement(handle_), "DetachElement"); }
+void Element::Remove() const {
+    CheckEngineResult(Engine().DetachElement(handle_), "DetachElement");
+}
 
 std::uint32_t Element::State() const {
     std::uint32_t state = 0;
@@ -193,11 +197,14 @@ RECT Element::Location(std::uint32_t area) const {
 
 std::int32_t Element::IntrinsicHeight(std::int32_t forWidth) const {
     std::int32_t height = 0;
-    CheckEngineResult(Engine().GetElementIntrinsicHeight(handle_, forWidth, &height), "GetElementIntrinsicHeight");
+    CheckEngineResult(Engine().GetElementIntrinsicHeight(handle_, forWidth, &height),
+                      "GetElementIntrinsicHeight");
     return height;
 }
 
-void Element::ScrollIntoView() const { CheckEngineResult(Engine().ScrollToView(handle_, 0), "ScrollToView"); }
+void Element::ScrollIntoView() const {
+    CheckEngineResult(Engine().ScrollToView(handle_, 0), "ScrollToView");
+}
 
 HWND Element::WindowHandle() const {
     HWND window = nullptr;
@@ -209,7 +216,16 @@ void Element::ShowPopup(const Element& anchor, std::uint32_t placement) const {
     CheckEngineResult(Engine().ShowPopup(handle_, anchor.handle_, placement), "ShowPopup");
 }
 
-void Element::HidePopup() const { CheckEngineResult(Engine().HidePopup(handle_), "HidePopup"); }
+void Element::HidePopup() const {
+    CheckEngineResult(Engine().HidePopup(handle_), "HidePopup");
+}
+
+void Element::HideShownPopups(const char* selector) const {
+    for (const Element& popup : FindAll(selector)) {
+        if (popup.IsPopupShown())
+            popup.HidePopup();
+    }
+}
 
 bool Element::FireEvent(std::uint32_t code, const Element& source, bool post, std::uintptr_t reason,
                         const Value& data) const {
@@ -228,8 +244,9 @@ Value Element::CallMethod(const char* name, const std::vector<Value>& arguments)
     for (const Value& argument : arguments)
         argv.push_back(*argument.Raw());
     Value result;
-    CheckEngineResult(Engine().CallScriptingMethod(handle_, name, argv.data(), std::uint32_t(argv.size()), result.Raw()),
-                      name);
+    CheckEngineResult(
+        Engine().CallScriptingMethod(handle_, name, argv.data(), std::uint32_t(argv.size()), result.Raw()),
+        name);
     return result;
 }
 

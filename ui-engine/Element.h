@@ -72,6 +72,9 @@ public:
     void ShowPopup(const Element& anchor, std::uint32_t placement = 0) const;
     void HidePopup() const;
     bool IsPopupShown() const { return HasState(kStatePopup); }
+    // Hides every popup inside this element that matches `selector` and is shown (the edit popup a
+    // user left open, wherever it is).
+    void HideShownPopups(const char* selector) const;
 
     // An application or behaviour event about this element, bubbling to the ancestors' handlers;
     // gives whether a handler dealt with it (always false for posted events).

@@ -148,11 +148,9 @@ private:
 struct EventRecorder : ui::UIHandlerStdImpl<EventRecorder> {
     static constexpr std::uint32_t kClassTag = 0x7E57EC0D;
     static constexpr std::uint32_t kEventMask = kHandleBehaviorEvent;
-    SOResult HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams* event) {
-        if (event->cmd >= 0x404 && event->cmd <= 0x406)
-            codes.push_back(event->cmd);
-        *handled = 0;
-        return so::kNothingProvided;
+    void OnBehaviorEvent(std::uint8_t&, HtmlBehaviorEventParams& event) {
+        if (event.cmd >= 0x404 && event.cmd <= 0x406)
+            codes.push_back(event.cmd);
     }
     std::vector<std::uint32_t> codes;
 };

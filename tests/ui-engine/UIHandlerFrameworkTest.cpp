@@ -38,11 +38,7 @@ public:
         Note("focus", params->cmd);
         return so::kNothingProvided;
     }
-    SOResult HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams* params) {
-        Note("event", params->cmd);
-        *handled = 0;
-        return so::kNothingProvided;
-    }
+    void OnBehaviorEvent(std::uint8_t&, HtmlBehaviorEventParams& event) { Note("event", event.cmd); }
     void OnAttached() { Note("attached", 0); }
     void OnDetached() { Note("detached", 0); }
 

@@ -4,7 +4,9 @@
 //   static constexpr std::uint32_t kClassTag;       required: the word after "EOFT" that tells its
 //                                                    objects from every other class's
 //   static constexpr std::uint32_t kEventMask;      the event groups it receives
-//   SOResult HandleEvent(std::uint8_t*, HELEMENT, HtmlBehaviorEventParams*) and the other Handle…
+//   void OnBehaviorEvent(std::uint8_t& handled, HtmlBehaviorEventParams& event)
+//                                                    behaviour events (set `handled` to take one)
+//   SOResult HandleMouse(HELEMENT, HtmlMouseParams*) and the other Handle… operations
 //   void OnAttached(); void OnDetached();           hooks after attach, after detach
 //   bool OnIdle();                                   with kHasIdle = true: work at idle time
 // Thread tags as in host/ServiceObject.h. The engine calls the "UIHandler" operations, the hooks and
@@ -64,6 +66,8 @@ public:
         binder.template Bind<H::HandleDraw, &T::HandleDraw>();
         binder.template Bind<H::HandleMethodCall, &T::HandleMethodCall>();
         binder.template Bind<H::HandleScriptCall, &T::HandleScriptCall>();
+        static_assert(std::is_same_v<decltype(&T::HandleEvent), decltype(&UIHandlerStdImpl::HandleEvent)>,
+                      "a handler takes behaviour events in OnBehaviorEvent, after the framework's checks");
         binder.template Bind<H::HandleEvent, &T::HandleEvent>();
         binder.template Bind<H::HandleDataArrived, &T::HandleDataArrived>();
         binder.template Bind<H::HandleGesture, &T::HandleGesture>();
@@ -149,12 +153,19 @@ public:
     SOResult HandleDraw(HELEMENT, HtmlDrawParams*) { return so::kNothingProvided; }
     SOResult HandleMethodCall(HELEMENT, std::uint32_t, void*) { return so::kNothingProvided; }
     SOResult HandleScriptCall(HELEMENT, HtmlScriptingMethodParams*) { return so::kNothingProvided; }
-    // Passed on: not handled.
-    SOResult HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams*) {
-        if (handled != nullptr)
-            *handled = 0;
-        return so::kNothingProvided;
+    // Behaviour events reach T's OnBehaviorEvent: a missing record is refused here, `handled` starts
+    // clear, and the handler is kept alive meanwhile (what T does may make the host detach and
+    // release it). 0 when T handled the event, else 1.
+    SOResult HandleEvent(std::uint8_t* handled, HELEMENT, HtmlBehaviorEventParams* event) {
+        if (handled == nullptr || event == nullptr)
+            return so::kInvalidArgument;
+        *handled = 0;
+        so::Ref keepAlive = so::Ref::Share(Self());
+        Derived().OnBehaviorEvent(*handled, *event);
+        return *handled != 0 ? so::kOk : so::kNothingProvided;
     }
+    // Passed on: not handled.
+    void OnBehaviorEvent(std::uint8_t&, HtmlBehaviorEventParams&) {}
     SOResult HandleDataArrived(HELEMENT, void*) { return so::kNothingProvided; }
     SOResult HandleGesture(HELEMENT, void*) { return so::kNothingProvided; }
     SOResult HandleExchange(HELEMENT, void*) { return so::kNothingProvided; }
