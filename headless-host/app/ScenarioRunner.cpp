@@ -3,6 +3,7 @@
 #include "headless-host/app/HostSession.h"
 #include "headless-host/app/PageInspector.h"
 #include "headless-host/document/DocumentFile.h"
+#include "headless-host/document/LimitedJsonParser.h"
 #include "headless-host/document/DocumentViewObject.h"
 #include "headless-host/document/PropertyValues.h"
 #include "headless-host/html-engine/EngineWindow.h"
@@ -55,17 +56,10 @@ std::optional<long long> Integer(const std::string& text) {
     return value;
 }
 
-std::optional<double> Number(const std::string& text) {
-    double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
 
 // A scenario's words are bytes as written, not always UTF-8: bad bytes show as U+FFFD instead of
 // making the message itself fail.
-std::string Quoted(const std::string& text) {
+std::string QuotedWord(const std::string& text) {
     return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
@@ -111,55 +105,6 @@ so::Ref FindGroup(ServiceObject* context, const std::vector<std::wstring>& names
         current = std::move(next);
     }
     return current;
-}
-
-template <class Record>
-Record ReadRecord(ServiceObject* property, host::ValueKind kind) {
-    Record record{};
-    so::Call<host::BLProperty::GetValue>(property, std::uint32_t(kind), static_cast<void*>(&record));
-    return record;
-}
-
-template <class Record>
-void WriteRecord(ServiceObject* property, host::ValueKind kind, const Record& record) {
-    so::Call<host::BLProperty::SetValue>(property, std::uint32_t(kind), static_cast<const void*>(&record));
-}
-
-template <class Data>
-void WriteListChoice(ServiceObject* property, host::ValueKind kind, const std::string& value) {
-    auto current = ReadRecord<std::shared_ptr<Data>>(property, kind);
-    if (!current)
-        throw CommandError("the property gives no list");
-    std::wstring wanted = so::WideFromUtf8(value);
-    auto item = std::find(current->items.begin(), current->items.end(), wanted);
-    if (item == current->items.end())
-        throw CommandError(Quoted(value) + " is not one of the property's items");
-    auto written = std::make_shared<Data>(*current);
-    written->selected = std::uint64_t(item - current->items.begin());
-    WriteRecord(property, kind, written);
-}
-
-// The elements of a JSON array written as one scenario word.
-nlohmann::json JsonArray(const std::string& value, const char* shape) {
-    nlohmann::json parsed = nlohmann::json::parse(value, nullptr, false);
-    if (!parsed.is_array())
-        throw CommandError(std::string(shape) + ", not " + Quoted(value));
-    return parsed;
-}
-
-double RequireNumber(const std::string& value) {
-    auto number = Number(value);
-    if (!number)
-        throw CommandError(Quoted(value) + " is not a number");
-    return *number;
-}
-
-// A float value: converting a larger number to float is undefined, so it is refused first.
-float RequireFloat(const std::string& value) {
-    const double number = RequireNumber(value);
-    if (std::abs(number) > double(std::numeric_limits<float>::max()))
-        throw CommandError(Quoted(value) + " is outside the range of a float");
-    return float(number);
 }
 
 const std::map<std::string, std::uint32_t>& KeyNames() {
@@ -277,7 +222,7 @@ std::vector<std::wstring> ScenarioRunner::ParsePropertyPath(const std::string& t
     std::vector<std::wstring> path = SplitNames(text, '/');
     if (path.size() < 2)
         throw std::invalid_argument(
-            "a property is named by its groups and its name, as GROUP/.../NAME, not " + Quoted(text));
+            "a property is named by its groups and its name, as GROUP/.../NAME, not " + QuotedWord(text));
     return path;
 }
 
@@ -300,18 +245,18 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
     auto requireCount = [&](const std::string& text) {
         auto count = Integer(text);
         if (!count || *count < 0)
-            reject(name + ": " + Quoted(text) + " is not a count");
+            reject(name + ": " + QuotedWord(text) + " is not a count");
     };
     try {
         switch (command.id) {
         case Open:
             if (arguments.size() == 2 && arguments[1] != "inactive")
-                reject("open takes \"inactive\" after the file, not " + Quoted(arguments[1]));
+                reject("open takes \"inactive\" after the file, not " + QuotedWord(arguments[1]));
             break;
         case Lock: {
             auto state = Integer(arguments[0]);
             if (!state || *state < 0 || *state > 3)
-                reject("lock takes 0, 1 (write), 2 (read) or 3 (both), not " + Quoted(arguments[0]));
+                reject("lock takes 0, 1 (write), 2 (read) or 3 (both), not " + QuotedWord(arguments[0]));
             break;
         }
         case On:
@@ -346,7 +291,7 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             break;
         case Answer:
             if (arguments[0] != "yes" && arguments[0] != "no" && arguments[0] != "yes-dont-ask")
-                reject("answer takes yes, no or yes-dont-ask, not " + Quoted(arguments[0]));
+                reject("answer takes yes, no or yes-dont-ask, not " + QuotedWord(arguments[0]));
             break;
         case Key:
             ParseKey(arguments[0]);
@@ -360,7 +305,7 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             break;
         case ExpectEvent:
             if (!PanelEventCode(arguments[0]))
-                reject("unknown panel event " + Quoted(arguments[0]) +
+                reject("unknown panel event " + QuotedWord(arguments[0]) +
                        " (PROP_VIEW_REFRESHED, PROP_EDIT_POPUP_SHOWN, PROP_EDIT_FINISHED, "
                        "PROP_GENERATE_CONTENT or 1028 to 1031)");
             requireCount(arguments[1]);
@@ -368,19 +313,19 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
         case ExpectBox:
             if (arguments[0] != "text" && arguments[0] != "caption" && arguments[0] != "buttons" &&
                 arguments[0] != "icon")
-                reject("expect box checks text, caption, buttons or icon, not " + Quoted(arguments[0]));
+                reject("expect box checks text, caption, buttons or icon, not " + QuotedWord(arguments[0]));
             break;
         case Option:
         case ExpectOption:
             if (arguments[2] != "on" && arguments[2] != "off")
-                reject(name + " takes on or off, not " + Quoted(arguments[2]));
+                reject(name + " takes on or off, not " + QuotedWord(arguments[2]));
             break;
         case ExpectState: {
             std::string state = arguments[1];
             if (state.starts_with('!'))
                 state.erase(0, 1);
             if (PageInspector::StateBit(state) == 0)
-                reject("unknown state " + Quoted(state) +
+                reject("unknown state " + QuotedWord(state) +
                        " (expanded, collapsed, disabled, current, checked, focus, popup)");
             break;
         }
@@ -403,8 +348,8 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             break;
         case ExpectCaret:
             if (!Integer(arguments[1]) || !Integer(arguments[2]))
-                reject("expect caret takes two positions, not " + Quoted(arguments[1]) + " " +
-                       Quoted(arguments[2]));
+                reject("expect caret takes two positions, not " + QuotedWord(arguments[1]) + " " +
+                       QuotedWord(arguments[2]));
             break;
         case Activate:
         case Deactivate:
@@ -496,7 +441,7 @@ std::size_t ScenarioRunner::DocumentIndex(const std::string& view) const {
             workspace.Document(i).state->Model().name == so::WideFromUtf8(view))
             index = i;
     if (!index)
-        throw CommandError("no open document is " + Quoted(view));
+        throw CommandError("no open document is " + QuotedWord(view));
     return *index;
 }
 
@@ -514,162 +459,29 @@ void ScenarioRunner::SetSelectionValue(const std::string& propertyPath, const st
     if (group)
         so::Call<host::BLPropertiesGroup::FindProperty>(group.Get(), propertyName.c_str(), property.Put());
     if (!property)
-        throw CommandError("the selection has no property " + Quoted(propertyPath));
-    WriteValue(property.Get(), propertyPath, value);
+        throw CommandError("the selection has no property " + QuotedWord(propertyPath));
+    WriteValue(property.Get(), value);
 }
 
-void ScenarioRunner::WriteValue(ServiceObject* target, const std::string& propertyPath,
-                                const std::string& value) {
-    std::uint32_t kindCode = 0;
-    so::Call<host::BLProperty::GetValueKind>(target, &kindCode);
-    std::uint32_t typeCode = 0;
-    so::Call<host::BLProperty::GetType>(target, &typeCode);
-    // Texts are taken as written, except "null" where the document form has a null.
-    const bool null = value == "null";
-    using host::ValueKind;
-    switch (auto kind = ValueKind(kindCode)) {
-    case ValueKind::Bool:
-        if (value != "true" && value != "false")
-            throw CommandError("a flag is true or false, not " + Quoted(value));
-        WriteRecord(target, kind, value == "true");
-        return;
-    case ValueKind::Float:
-        WriteRecord(target, kind, RequireFloat(value));
-        return;
-    case ValueKind::FloatInline: {
-        auto record = ReadRecord<host::FloatInlineValue>(target, kind);
-        record.value = RequireFloat(value);
-        WriteRecord(target, kind, record);
-        return;
+void ScenarioRunner::WriteValue(ServiceObject* target, const std::string& word) {
+    // What the value forms need to know of the property; its limits and lists come with its value.
+    PropertyModel form;
+    so::Call<host::BLProperty::GetType>(target, &form.typeCode);
+    form.kind = host::ValueKindForType(form.typeCode);
+    std::uint8_t noColor = 0;
+    so::Call<host::BLProperty::IsNoColorAvailable>(target, &noColor);
+    form.noColorAvailable = noColor != 0;
+    StoredValue shape;
+    try {
+        shape = ReadThrough(target);
+    } catch (const so::ServiceObjectException&) {
+        shape = EmptyValue(form.kind); // a property that cannot be read still takes writes
     }
-    case ValueKind::FloatList: {
-        // As the editor commits a typed number: chosen among the presets, or added to them.
-        auto current = ReadRecord<std::shared_ptr<host::FloatListData>>(target, kind);
-        if (!current)
-            throw CommandError("the property gives no list");
-        auto written = std::make_shared<host::FloatListData>(*current);
-        const float number = RequireFloat(value);
-        auto found = std::find(written->values.begin(), written->values.end(), number);
-        written->selected = std::uint64_t(found - written->values.begin());
-        if (found == written->values.end())
-            written->values.push_back(number);
-        WriteRecord(target, kind, written);
-        return;
+    try {
+        WriteThrough(target, ValueFromJson(form, shape, ValueJsonOfWord(form, word), ""));
+    } catch (const JsonPathError& e) {
+        throw CommandError(e.Detail());
     }
-    case ValueKind::Number: {
-        auto number = Integer(value);
-        if (!number || *number < INT32_MIN || *number > INT32_MAX)
-            throw CommandError(Quoted(value) + " is not an integer");
-        auto record = ReadRecord<host::NumberValue>(target, kind);
-        record.value = std::int32_t(*number);
-        WriteRecord(target, kind, record);
-        return;
-    }
-    case ValueKind::Color: {
-        auto record = ReadRecord<host::ColorValue>(target, kind);
-        record.color = 0;
-        if (!null) {
-            unsigned color = 0;
-            auto [end, error] = value.size() == 7 && value[0] == '#'
-                                    ? std::from_chars(value.data() + 1, value.data() + 7, color, 16)
-                                    : std::from_chars_result{value.data(), std::errc::invalid_argument};
-            if (error != std::errc() || end != value.data() + value.size())
-                throw CommandError("a colour is written #RRGGBB (or null for no colour), not " +
-                                   Quoted(value));
-            // The alpha byte makes black a colour: only a whole word of 0 means none.
-            record.color = 0xFF000000u | color;
-        }
-        WriteRecord(target, kind, record);
-        return;
-    }
-    case ValueKind::DateTime: {
-        std::optional<host::DateTimeValue> date = ParseDateTimeText(value);
-        if (!date)
-            throw CommandError("a date and time is written YYYY-MM-DDTHH:MM:SS, not " + Quoted(value));
-        WriteRecord(target, kind, *date);
-        return;
-    }
-    case ValueKind::String:
-        WriteRecord(target, kind, so::WideFromUtf8(value));
-        return;
-    case ValueKind::MultilineString:
-        WriteRecord(target, kind, null ? nullptr : std::make_shared<std::wstring>(so::WideFromUtf8(value)));
-        return;
-    case ValueKind::StringList:
-        if (typeCode == std::uint32_t(host::PropertyType::EditStringList)) {
-            auto written = std::make_shared<host::PropStringListData>();
-            for (const auto& item : JsonArray(value, "a list of texts is a JSON array of strings")) {
-                if (!item.is_string())
-                    throw CommandError("a list of texts is a JSON array of strings, not " + Quoted(value));
-                written->items.push_back(so::WideFromUtf8(item.get<std::string>()));
-            }
-            WriteRecord(target, kind, written);
-            return;
-        }
-        return WriteListChoice<host::PropStringListData>(target, kind, value);
-    case ValueKind::StringPairList: {
-        host::PropStringPairListData written;
-        const char* shape = "a list of pairs is a JSON array of two-string arrays";
-        for (const auto& pair : JsonArray(value, shape)) {
-            if (!pair.is_array() || pair.size() != 2 || !pair[0].is_string() || !pair[1].is_string())
-                throw CommandError(std::string(shape) + ", not " + Quoted(value));
-            written.pairs.emplace_back(so::WideFromUtf8(pair[0].get<std::string>()),
-                                       so::WideFromUtf8(pair[1].get<std::string>()));
-        }
-        WriteRecord(target, kind, written);
-        return;
-    }
-    case ValueKind::FontList: {
-        auto current = ReadRecord<std::shared_ptr<host::PropFontListData>>(target, kind);
-        if (!current)
-            throw CommandError("the property gives no fonts");
-        const std::wstring wanted = so::WideFromUtf8(value);
-        auto font =
-            std::find_if(current->fonts.begin(), current->fonts.end(),
-                         [&wanted](const host::PropFontEntry& entry) { return entry.familyName == wanted; });
-        if (font == current->fonts.end())
-            throw CommandError(Quoted(value) + " is not one of the property's fonts");
-        auto written = std::make_shared<host::PropFontListData>(*current);
-        written->selected = std::uint64_t(font - current->fonts.begin());
-        WriteRecord(target, kind, written);
-        return;
-    }
-    case ValueKind::CheckRadioCaption: {
-        auto current = ReadRecord<std::shared_ptr<host::CheckRadioCaptionData>>(target, kind);
-        auto written = current ? std::make_shared<host::CheckRadioCaptionData>(*current)
-                               : std::make_shared<host::CheckRadioCaptionData>();
-        written->caption = so::WideFromUtf8(value);
-        WriteRecord(target, kind, written);
-        return;
-    }
-    case ValueKind::JavaScriptAction: {
-        auto record = ReadRecord<host::JavaScriptActionDialogPropData>(target, kind);
-        record.textSet = !null;
-        record.text = null ? std::wstring() : so::WideFromUtf8(value);
-        WriteRecord(target, kind, record);
-        return;
-    }
-    case ValueKind::FontStyleList:
-        return WriteListChoice<host::PropFontStyleListData>(target, kind, value);
-    case ValueKind::BorderStyleList:
-        return WriteListChoice<host::BorderStyleDropDownData>(target, kind, value);
-    case ValueKind::LineBorderStyleList:
-        return WriteListChoice<host::LineBorderStyleDropDownData>(target, kind, value);
-    case ValueKind::LineWidthList:
-        return WriteListChoice<host::LineWidthDropDownData>(target, kind, value);
-    case ValueKind::LineArrowStartList:
-        return WriteListChoice<host::LineArrowStartDropDownData>(target, kind, value);
-    case ValueKind::LineArrowEndList:
-        return WriteListChoice<host::LineArrowEndDropDownData>(target, kind, value);
-    case ValueKind::BulletsList:
-        return WriteListChoice<host::ParagraphBulletsStyleData>(target, kind, value);
-    case ValueKind::None:
-    case ValueKind::ActionButton:
-    case ValueKind::PDAction:
-        break;
-    }
-    throw CommandError("values of the property " + Quoted(propertyPath) +
-                       " are set through their editors, not from a scenario");
 }
 
 bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesystem::path& baseFolder) {
@@ -746,11 +558,11 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
         ElementRef root = ElementRef::Adopt(session_.RootElement());
         ElementRef element = PageInspector(root.Get()).First(arguments[0]);
         if (!element)
-            throw CommandError("no element matches " + Quoted(arguments[0]));
+            throw CommandError("no element matches " + QuotedWord(arguments[0]));
         const std::wstring value = so::WideFromUtf8(arguments[2]);
         if (HtmlEngineAPI()->SetAttributeByName(element.Get(), arguments[1].c_str(), value.c_str()) !=
             kHtmlOk)
-            throw CommandError("the page refused the attribute " + Quoted(arguments[1]));
+            throw CommandError("the page refused the attribute " + QuotedWord(arguments[1]));
         break;
     }
     case Set:
@@ -759,7 +571,7 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
     case Change: {
         so::Ref property = workspace.PropertyOfObject(ActiveDocument(), so::WideFromUtf8(arguments[0]),
                                                       ParsePropertyPath(arguments[1]));
-        WriteValue(property.Get(), arguments[1], arguments[2]);
+        WriteValue(property.Get(), arguments[2]);
         break;
     }
     case Refuse:
@@ -853,11 +665,11 @@ void ScenarioRunner::ExpectRefusal(const ScenarioCommand& command, const std::fi
     }
     refusal_ = outer;
     if (!refusal)
-        Fail(command, "expected " + inner.name + " to be refused with " + Quoted(expected) +
+        Fail(command, "expected " + inner.name + " to be refused with " + QuotedWord(expected) +
                           " but it was carried out");
     else if (refusal->find(expected) == std::string::npos)
-        Fail(command, "expected " + inner.name + " to be refused with " + Quoted(expected) +
-                          " but it was refused with " + Quoted(*refusal));
+        Fail(command, "expected " + inner.name + " to be refused with " + QuotedWord(expected) +
+                          " but it was refused with " + QuotedWord(*refusal));
 }
 
 void ScenarioRunner::Input(const ScenarioCommand& command) {
@@ -871,11 +683,11 @@ void ScenarioRunner::Input(const ScenarioCommand& command) {
     switch (command.id) {
     case Click:
         done = input.Click(page.First(arguments[0]).Get());
-        what = "click " + Quoted(arguments[0]);
+        what = "click " + QuotedWord(arguments[0]);
         break;
     case Type:
         done = input.TypeText(page.First(arguments[0]).Get(), so::WideFromUtf8(arguments[1]));
-        what = "type into " + Quoted(arguments[0]);
+        what = "type into " + QuotedWord(arguments[0]);
         break;
     case Key: {
         KeyPress press = ParseKey(arguments[0]);
@@ -885,11 +697,11 @@ void ScenarioRunner::Input(const ScenarioCommand& command) {
     }
     case Choose:
         done = input.ChooseOption(page.First(arguments[0]).Get(), so::WideFromUtf8(arguments[1]));
-        what = "choose " + Quoted(arguments[1]) + " in " + Quoted(arguments[0]);
+        what = "choose " + QuotedWord(arguments[1]) + " in " + QuotedWord(arguments[0]);
         break;
     case Expand:
         done = input.ExpandTab(page.First(arguments[0]).Get());
-        what = "expand " + Quoted(arguments[0]);
+        what = "expand " + QuotedWord(arguments[0]);
         break;
     case Dismiss:
         done = input.DismissPopup();
@@ -897,7 +709,7 @@ void ScenarioRunner::Input(const ScenarioCommand& command) {
         break;
     case Focus:
         done = input.MoveFocus(page.First(arguments[0]).Get());
-        what = "focus " + Quoted(arguments[0]);
+        what = "focus " + QuotedWord(arguments[0]);
         break;
     default:
         assert(false && "only user input reaches Input");
@@ -927,7 +739,7 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
     auto firstMatch = [&]() {
         std::vector<ElementRef> matches = page.All(arguments[0]);
         if (matches.empty())
-            Fail(command, "expected an element matching " + Quoted(arguments[0]) + " but found none");
+            Fail(command, "expected an element matching " + QuotedWord(arguments[0]) + " but found none");
         return matches.empty() ? ElementRef() : std::move(matches.front());
     };
 
@@ -935,7 +747,7 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
     case ExpectCount: {
         std::size_t found = page.All(arguments[0]).size();
         if (std::int64_t(found) != *Integer(arguments[1]))
-            Fail(command, "expected " + arguments[1] + " elements matching " + Quoted(arguments[0]) +
+            Fail(command, "expected " + arguments[1] + " elements matching " + QuotedWord(arguments[0]) +
                               " but found " + std::to_string(found));
         break;
     }
@@ -943,17 +755,17 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
         if (ElementRef element = firstMatch()) {
             auto value = PageInspector::Attribute(element.Get(), arguments[1]);
             if (!value || *value != arguments[2])
-                Fail(command, "expected attribute " + arguments[1] + "=" + Quoted(arguments[2]) + " on " +
-                                  Quoted(arguments[0]) + " but found " +
-                                  (value ? Quoted(*value) : std::string("no such attribute")));
+                Fail(command, "expected attribute " + arguments[1] + "=" + QuotedWord(arguments[2]) + " on " +
+                                  QuotedWord(arguments[0]) + " but found " +
+                                  (value ? QuotedWord(*value) : std::string("no such attribute")));
         }
         break;
     case ExpectText:
         if (ElementRef element = firstMatch()) {
             std::string text = PageInspector::Text(element.Get());
             if (text != arguments[1])
-                Fail(command, "expected the text " + Quoted(arguments[1]) + " in " + Quoted(arguments[0]) +
-                                  " but found " + Quoted(text));
+                Fail(command, "expected the text " + QuotedWord(arguments[1]) + " in " + QuotedWord(arguments[0]) +
+                                  " but found " + QuotedWord(text));
         }
         break;
     case ExpectState:
@@ -963,7 +775,7 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
             std::uint32_t state = PageInspector::State(element.Get());
             bool set = (state & PageInspector::StateBit(stateName)) != 0;
             if (set == negated)
-                Fail(command, "expected " + Quoted(arguments[0]) + (negated ? " not to be " : " to be ") +
+                Fail(command, "expected " + QuotedWord(arguments[0]) + (negated ? " not to be " : " to be ") +
                                   stateName + " but found the states " + PageInspector::StateNames(state));
         }
         break;
@@ -971,23 +783,23 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
         if (ElementRef element = firstMatch()) {
             std::string value = PageInspector::Style(element.Get(), arguments[1]);
             if (value != arguments[2])
-                Fail(command, "expected the style " + arguments[1] + ": " + Quoted(arguments[2]) + " on " +
-                                  Quoted(arguments[0]) + " but found " + Quoted(value));
+                Fail(command, "expected the style " + arguments[1] + ": " + QuotedWord(arguments[2]) + " on " +
+                                  QuotedWord(arguments[0]) + " but found " + QuotedWord(value));
         }
         break;
     case ExpectInput:
         if (ElementRef element = firstMatch()) {
             std::string value = PageInspector::ValueText(element.Get());
             if (value != arguments[1])
-                Fail(command, "expected " + Quoted(arguments[0]) + " to hold " + Quoted(arguments[1]) +
-                                  " but it holds " + Quoted(value));
+                Fail(command, "expected " + QuotedWord(arguments[0]) + " to hold " + QuotedWord(arguments[1]) +
+                                  " but it holds " + QuotedWord(value));
         }
         break;
     case ExpectCaret:
         if (ElementRef element = firstMatch()) {
             auto [anchor, caret] = PageInspector::Caret(element.Get());
             if (anchor != *Integer(arguments[1]) || caret != *Integer(arguments[2]))
-                Fail(command, "expected the selection of " + Quoted(arguments[0]) + " from " + arguments[1] +
+                Fail(command, "expected the selection of " + QuotedWord(arguments[0]) + " from " + arguments[1] +
                                   " to " + arguments[2] + " but it runs from " + std::to_string(anchor) +
                                   " to " + std::to_string(caret));
         }
@@ -1033,15 +845,15 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
         if (field == "text") {
             std::string text = so::Utf8FromWide(MessageBoxService::PlainText(box.html));
             if (text.find(arguments[1]) == std::string::npos)
-                Fail(command, "expected the message box's text to contain " + Quoted(arguments[1]) +
-                                  " but it reads " + Quoted(text));
+                Fail(command, "expected the message box's text to contain " + QuotedWord(arguments[1]) +
+                                  " but it reads " + QuotedWord(text));
         } else {
             std::string found = field == "caption"   ? so::Utf8FromWide(box.caption)
                                 : field == "buttons" ? ButtonsName(box.flags)
                                                      : IconName(box.flags);
             if (found != arguments[1])
-                Fail(command, "expected the message box's " + field + " " + Quoted(arguments[1]) +
-                                  " but found " + Quoted(found));
+                Fail(command, "expected the message box's " + field + " " + QuotedWord(arguments[1]) +
+                                  " but found " + QuotedWord(found));
         }
         break;
     }
@@ -1061,7 +873,7 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
         if (!found)
             throw CommandError("the host has no logger");
         if (std::int64_t(*found) != *Integer(arguments[1]))
-            Fail(command, "expected " + arguments[1] + " log entries containing " + Quoted(arguments[0]) +
+            Fail(command, "expected " + arguments[1] + " log entries containing " + QuotedWord(arguments[0]) +
                               " but found " + std::to_string(*found));
         break;
     }

@@ -65,8 +65,9 @@ private:
     // An open document by number (from 1) or name.
     std::size_t DocumentIndex(const std::string& view) const;
     void SetSelectionValue(const std::string& propertyPath, const std::string& value);
-    // Writes `value` (as scenarios write values) into the BLProperty `target`.
-    void WriteValue(ServiceObject* target, const std::string& propertyPath, const std::string& value);
+    // Writes the value a word stands for (its document-file form) into the BLProperty `target`, as
+    // the panel writes records.
+    void WriteValue(ServiceObject* target, const std::string& word);
 
     HostSession& session_;
     std::ostream& out_;

@@ -1,7 +1,8 @@
 #include "headless-host/document/DocumentFile.h"
 
+#include "headless-host/document/JsonReader.h"
 #include "headless-host/document/LimitedJsonParser.h"
-#include "headless-host/document/PropertyValues.h"
+#include "headless-host/document/ValueForms.h"
 #include "host/BLProperties.h"
 #include "service-common/TextConversion.h"
 
@@ -9,11 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <cfloat>
-#include <charconv>
-#include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
@@ -80,56 +76,9 @@ constexpr std::array<GroupKindName, 7> kGroupKindNames = {{
     {"calculations", host::GroupKind::kCalculations},
 }};
 
-std::string Described(const Json& value) {
-    switch (value.type()) {
-    case Json::value_t::null:
-        return "null";
-    case Json::value_t::boolean:
-        return "a boolean";
-    case Json::value_t::string:
-        return "a string";
-    case Json::value_t::number_float:
-        return "a number with a fraction";
-    case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned:
-        return "an integer";
-    case Json::value_t::object:
-        return "an object";
-    case Json::value_t::array:
-        return "an array";
-    default:
-        return "a binary value";
-    }
-}
-
-std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
-// Numbers up to half a step beyond FLT_MAX round to it; among them is "3.4028235e+38", the shortest
-// text of FLT_MAX and so what dumps write for it, which a file must be able to give back.
-constexpr double kFloatRoundingLimit = (2.0 - 0x1p-24) * 0x1p127;
-
-// In `shape`, '9' stands for a digit and 'F' for a hexadecimal digit. scanf alone would take blanks,
-// signs and "0x" inside the fields of colours and dates.
-bool HasShape(std::string_view text, std::string_view shape) {
-    if (text.size() != shape.size())
-        return false;
-    for (std::size_t i = 0; i < shape.size(); ++i) {
-        bool fits = shape[i] == '9'   ? std::isdigit(static_cast<unsigned char>(text[i])) != 0
-                    : shape[i] == 'F' ? std::isxdigit(static_cast<unsigned char>(text[i])) != 0
-                                      : text[i] == shape[i];
-        if (!fits)
-            return false;
-    }
-    return true;
-}
-
 // Reads one file's JSON into the model, failing with the path of the first fault.
-class DocumentReader {
+class DocumentReader : JsonReader {
 public:
-    explicit DocumentReader(std::string file) : file_(std::move(file)) {}
-
     DocumentModel Read(const Json& root) {
         const std::string path;
         ExpectObject(root, path);
@@ -179,104 +128,8 @@ public:
     }
 
 private:
-    [[noreturn]] void Fail(const std::string& path, const std::string& detail) const {
-        throw DocumentFileError(file_, ShownPath(path), detail);
-    }
-
-    static std::string Child(const std::string& path, std::string_view key) {
-        return JsonChildPath(path, key);
-    }
-    static std::string Child(const std::string& path, std::size_t index) {
-        return JsonChildPath(path, index);
-    }
-
-    void ExpectObject(const Json& value, const std::string& path) const {
-        if (!value.is_object())
-            Fail(path, "expected an object, found " + Described(value));
-    }
-    const Json& Array(const Json& value, const std::string& path) const {
-        if (!value.is_array())
-            Fail(path, "expected an array, found " + Described(value));
-        return value;
-    }
-    void CheckKeys(const Json& object, const std::string& path,
-                   const std::vector<const char*>& allowed) const {
-        for (const auto& item : object.items()) {
-            const std::string& key = item.key();
-            if (std::none_of(allowed.begin(), allowed.end(),
-                             [&key](const char* name) { return key == name; }))
-                Fail(Child(path, key), "unknown key " + Quoted(key));
-        }
-    }
-    const Json& Require(const Json& object, const std::string& path, const char* key) const {
-        auto found = object.find(key);
-        if (found == object.end())
-            Fail(path, std::string("missing key ") + Quoted(key));
-        return *found;
-    }
-    static const Json* Optional(const Json& object, const char* key) {
-        auto found = object.find(key);
-        return found != object.end() ? &*found : nullptr;
-    }
-
-    std::wstring Text(const Json& value, const std::string& path) const {
-        if (!value.is_string())
-            Fail(path, "expected a string, found " + Described(value));
-        return so::WideFromUtf8(value.get_ref<const std::string&>());
-    }
-    std::wstring Name(const Json& value, const std::string& path, bool mayBeEmpty) const {
-        std::wstring name = Text(value, path);
-        if (name.empty() && !mayBeEmpty)
-            Fail(path, "the name is empty");
-        if (name.size() > Limits::kMaxNameLength)
-            Fail(path, (boost::format("a name of %1% characters is longer than the limit of %2%") %
-                        name.size() % Limits::kMaxNameLength)
-                           .str());
-        return name;
-    }
-    bool Bool(const Json& value, const std::string& path) const {
-        if (!value.is_boolean())
-            Fail(path, "expected a boolean, found " + Described(value));
-        return value.get<bool>();
-    }
-    bool OptionalBool(const Json& object, const std::string& path, const char* key, bool otherwise) const {
-        const Json* value = Optional(object, key);
-        return value != nullptr ? Bool(*value, Child(path, key)) : otherwise;
-    }
-    std::int32_t Int(const Json& value, const std::string& path) const {
-        if (!value.is_number_integer())
-            Fail(path, "expected an integer, found " + Described(value));
-        bool fits = value.is_number_unsigned()
-                        ? value.get<std::uint64_t>() <= std::uint64_t(INT32_MAX)
-                        : (value.get<std::int64_t>() >= INT32_MIN && value.get<std::int64_t>() <= INT32_MAX);
-        if (!fits)
-            Fail(path, "the integer does not fit in 32 bits");
-        return std::int32_t(value.get<std::int64_t>());
-    }
-    std::int32_t OptionalInt(const Json& object, const std::string& path, const char* key,
-                             std::int32_t otherwise) const {
-        const Json* value = Optional(object, key);
-        return value != nullptr ? Int(*value, Child(path, key)) : otherwise;
-    }
-    float Float(const Json& value, const std::string& path) const {
-        if (!value.is_number())
-            Fail(path, "expected a number, found " + Described(value));
-        double number = value.get<double>();
-        if (!std::isfinite(number) || std::fabs(number) >= kFloatRoundingLimit)
-            Fail(path, "the number is out of the range of a float");
-        // Clamped first: converting a double beyond FLT_MAX to float is undefined in C++.
-        return float(std::clamp(number, double(-FLT_MAX), double(FLT_MAX)));
-    }
-    float OptionalFloat(const Json& object, const std::string& path, const char* key, float otherwise) const {
-        const Json* value = Optional(object, key);
-        return value != nullptr ? Float(*value, Child(path, key)) : otherwise;
-    }
-    std::vector<std::wstring> Texts(const Json& value, const std::string& path) const {
-        std::vector<std::wstring> texts;
-        const Json& array = Array(value, path);
-        for (std::size_t i = 0; i < array.size(); ++i)
-            texts.push_back(Text(array[i], Child(path, i)));
-        return texts;
+    static std::wstring Name(const Json& value, const std::string& path, bool mayBeEmpty) {
+        return JsonReader::Name(value, path, mayBeEmpty, Limits::kMaxNameLength);
     }
 
     std::shared_ptr<ObjectModel> ReadObject(const Json& value, const std::string& path,
@@ -393,7 +246,7 @@ private:
         property->name = Name(Require(value, path, "name"), Child(path, "name"), true);
         property->typeCode = TypeCode(Require(value, path, "type"), Child(path, "type"));
         property->kind = host::ValueKindForType(property->typeCode);
-        std::vector<const char*> keys = KeysOf(property->typeCode);
+        std::vector<const char*> keys = PropertyKeys(property->typeCode);
         keys.push_back("readError");
         keys.push_back("restructures");
         CheckKeys(value, path, keys);
@@ -407,7 +260,7 @@ private:
             if (property->readError.empty())
                 Fail(readErrorPath, "the read error's message is empty");
         }
-        StoredValue shape = Shape(*property, value, path);
+        StoredValue shape = ValueShape(*property, value, path);
         const Json* given = Optional(value, "value");
         if (property->kind == host::ValueKind::None) {
             property->value = std::monostate{};
@@ -420,403 +273,6 @@ private:
             property->value = ValueFromJson(*property, shape, *given, Child(path, "value"));
         }
         return property;
-    }
-
-    static std::vector<const char*> KeysOf(std::uint32_t typeCode) {
-        switch (host::ValueKindForType(typeCode)) {
-        case host::ValueKind::None:
-            return {"name", "type", "readOnly", "hidden"};
-        case host::ValueKind::ActionButton:
-            return {"name", "type", "readOnly", "hidden", "value", "description", "parameters"};
-        case host::ValueKind::FloatInline:
-        case host::ValueKind::Number:
-            return {"name", "type", "readOnly", "hidden", "value", "min", "max", "step"};
-        case host::ValueKind::FloatList:
-            return {"name",   "type",      "readOnly",     "hidden",       "value",
-                    "values", "precision", "positiveOnly", "zeroIsDefault"};
-        case host::ValueKind::Color:
-            return {"name", "type", "readOnly", "hidden", "value", "flags", "noColorAvailable"};
-        case host::ValueKind::StringList:
-            if (typeCode == std::uint32_t(PropertyType::EditStringList))
-                return {"name", "type", "readOnly", "hidden", "value"};
-            return {"name", "type", "readOnly", "hidden", "value", "items", "disabled"};
-        case host::ValueKind::FontStyleList:
-        case host::ValueKind::BorderStyleList:
-        case host::ValueKind::LineBorderStyleList:
-        case host::ValueKind::LineArrowStartList:
-        case host::ValueKind::LineArrowEndList:
-        case host::ValueKind::BulletsList:
-            return {"name", "type", "readOnly", "hidden", "value", "items", "disabled"};
-        case host::ValueKind::LineWidthList:
-            return {"name", "type", "readOnly", "hidden", "value", "items", "disabled", "lineWidth"};
-        case host::ValueKind::FontList:
-            return {"name", "type", "readOnly", "hidden", "value", "fonts"};
-        case host::ValueKind::CheckRadioCaption:
-            return {"name", "type", "readOnly", "hidden", "value", "styleFlag"};
-        case host::ValueKind::JavaScriptAction:
-            return {"name", "type", "readOnly", "hidden", "value", "dialog"};
-        default:
-            return {"name", "type", "readOnly", "hidden", "value"};
-        }
-    }
-
-    // The property's value without its value: limits, lists and flags from the property's keys.
-    StoredValue Shape(const PropertyModel& property, const Json& value, const std::string& path) const {
-        switch (property.kind) {
-        case host::ValueKind::None:
-            return std::monostate{};
-        case host::ValueKind::ActionButton: {
-            host::ActionButtonData action;
-            if (const Json* description = Optional(value, "description"))
-                action.description = Text(*description, Child(path, "description"));
-            if (const Json* parameters = Optional(value, "parameters")) {
-                std::string parametersPath = Child(path, "parameters");
-                ExpectObject(*parameters, parametersPath);
-                for (const auto& [key, text] : parameters->items())
-                    action.parameters[so::WideFromUtf8(key)] = Text(text, Child(parametersPath, key));
-            }
-            return action;
-        }
-        case host::ValueKind::Bool:
-            return false;
-        case host::ValueKind::Float:
-            return host::kNoFloatValue;
-        case host::ValueKind::FloatInline: {
-            host::FloatInlineValue limits;
-            limits.value = host::kNoFloatValue;
-            limits.min = OptionalFloat(value, path, "min", limits.min);
-            limits.max = OptionalFloat(value, path, "max", limits.max);
-            limits.step = OptionalFloat(value, path, "step", limits.step);
-            CheckOrder(value, path, limits.min, limits.max);
-            if (limits.step <= 0)
-                Fail(Child(path, "step"), "the step is not above 0");
-            return limits;
-        }
-        case host::ValueKind::FloatList: {
-            host::FloatListData list;
-            std::string valuesPath = Child(path, "values");
-            const Json& values = Array(Require(value, path, "values"), valuesPath);
-            list.positiveOnly = OptionalBool(value, path, "positiveOnly", false);
-            list.zeroIsDefault = OptionalBool(value, path, "zeroIsDefault", false);
-            for (std::size_t i = 0; i < values.size(); ++i) {
-                list.values.push_back(Float(values[i], Child(valuesPath, i)));
-                if (list.positiveOnly && list.values.back() < 0)
-                    Fail(Child(valuesPath, i), "a negative preset in a list of positive values only");
-            }
-            list.precision = OptionalInt(value, path, "precision", 0);
-            if (list.precision < 0 || list.precision > 6)
-                Fail(Child(path, "precision"), "the precision is from 0 to 6 decimals");
-            return list;
-        }
-        case host::ValueKind::Number: {
-            host::NumberValue limits;
-            limits.min = OptionalInt(value, path, "min", limits.min);
-            limits.max = OptionalInt(value, path, "max", limits.max);
-            limits.step = OptionalInt(value, path, "step", limits.step);
-            if (limits.min == host::kNoIntegerValue)
-                Fail(Child(path, "min"), "-2147483648 means no value; the minimum must be above it");
-            CheckOrder(value, path, limits.min, limits.max);
-            if (limits.step <= 0)
-                Fail(Child(path, "step"), "the step is not above 0");
-            return limits;
-        }
-        case host::ValueKind::Color: {
-            std::int32_t flags = OptionalInt(value, path, "flags", 0);
-            if (flags < 0 || flags > 255)
-                Fail(Child(path, "flags"), "the colour flags are one byte");
-            return host::ColorValue{std::uint8_t(flags), 0};
-        }
-        case host::ValueKind::DateTime:
-            return host::DateTimeValue{};
-        case host::ValueKind::String:
-            return std::wstring();
-        case host::ValueKind::MultilineString:
-            return std::optional<std::wstring>();
-        case host::ValueKind::StringList:
-            if (property.typeCode == std::uint32_t(PropertyType::EditStringList))
-                return host::PropStringListData{};
-            return ListShape<host::PropStringListData>(value, path);
-        case host::ValueKind::StringPairList:
-            return host::PropStringPairListData{};
-        case host::ValueKind::FontStyleList:
-            return ListShape<host::PropFontStyleListData>(value, path);
-        case host::ValueKind::FontList:
-            return FontShape(value, path);
-        case host::ValueKind::CheckRadioCaption:
-            return host::CheckRadioCaptionData{
-                std::uint8_t(OptionalBool(value, path, "styleFlag", false) ? 1 : 0), {}};
-        case host::ValueKind::BorderStyleList:
-            return ListShape<host::BorderStyleDropDownData>(value, path);
-        case host::ValueKind::LineBorderStyleList:
-            return ListShape<host::LineBorderStyleDropDownData>(value, path);
-        case host::ValueKind::LineWidthList: {
-            auto list = ListShape<host::LineWidthDropDownData>(value, path);
-            list.lineWidth = OptionalFloat(value, path, "lineWidth", 1.0f);
-            if (list.lineWidth < 0)
-                Fail(Child(path, "lineWidth"), "the line width is negative");
-            return list;
-        }
-        case host::ValueKind::LineArrowStartList:
-            return ListShape<host::LineArrowStartDropDownData>(value, path);
-        case host::ValueKind::LineArrowEndList:
-            return ListShape<host::LineArrowEndDropDownData>(value, path);
-        case host::ValueKind::BulletsList:
-            return ListShape<host::ParagraphBulletsStyleData>(value, path);
-        case host::ValueKind::PDAction:
-            return host::PDActionDialogPropData{};
-        case host::ValueKind::JavaScriptAction: {
-            host::JavaScriptActionDialogPropData script;
-            if (const Json* dialog = Optional(value, "dialog")) {
-                std::string dialogPath = Child(path, "dialog");
-                std::string name = so::Utf8FromWide(Text(*dialog, dialogPath));
-                if (name == "script")
-                    script.dialogKind = host::JavaScriptActionDialogPropData::kScriptEditor;
-                else if (name == "fields")
-                    script.dialogKind = host::JavaScriptActionDialogPropData::kFieldSelection;
-                else if (name == "notation")
-                    script.dialogKind = host::JavaScriptActionDialogPropData::kSimplifiedNotation;
-                else
-                    Fail(dialogPath, "unknown dialog " + Quoted(name) + " (script, fields, notation)");
-            }
-            return script;
-        }
-        }
-        Fail(path, "unknown value kind");
-    }
-
-    // A path names a key of the file: without "max", the "min" given is above the default maximum.
-    template <class Number>
-    void CheckOrder(const Json& value, const std::string& path, Number min, Number max) const {
-        if (min <= max)
-            return;
-        if (Optional(value, "max") != nullptr)
-            Fail(Child(path, "max"), "the maximum is below the minimum");
-        Fail(Child(path, "min"), (boost::format("the minimum is above the default maximum %1%") % max).str());
-    }
-
-    template <class Data>
-    Data ListShape(const Json& value, const std::string& path) const {
-        Data list;
-        list.items = Texts(Require(value, path, "items"), Child(path, "items"));
-        if (const Json* disabled = Optional(value, "disabled")) {
-            std::string disabledPath = Child(path, "disabled");
-            const Json& flags = Array(*disabled, disabledPath);
-            if (flags.size() > list.items.size())
-                Fail(disabledPath, "more disabled flags than items");
-            for (std::size_t i = 0; i < flags.size(); ++i)
-                list.disabled.push_back(Bool(flags[i], Child(disabledPath, i)) ? 1 : 0);
-        }
-        return list;
-    }
-
-    host::PropFontListData FontShape(const Json& value, const std::string& path) const {
-        host::PropFontListData list;
-        std::string fontsPath = Child(path, "fonts");
-        const Json& fonts = Array(Require(value, path, "fonts"), fontsPath);
-        for (std::size_t i = 0; i < fonts.size(); ++i) {
-            std::string fontPath = Child(fontsPath, i);
-            ExpectObject(fonts[i], fontPath);
-            CheckKeys(fonts[i], fontPath, {"name", "kind", "family", "format", "style"});
-            host::PropFontEntry font;
-            font.familyName = Name(Require(fonts[i], fontPath, "name"), Child(fontPath, "name"), false);
-            if (const Json* kind = Optional(fonts[i], "kind")) {
-                std::string name = so::Utf8FromWide(Text(*kind, Child(fontPath, "kind")));
-                if (name == "system")
-                    font.kind = host::PropFontEntry::kSystemFont;
-                else if (name == "standard")
-                    font.kind = host::PropFontEntry::kStandardFont;
-                else if (name == "document")
-                    font.kind = host::PropFontEntry::kDocumentFont;
-                else
-                    Fail(Child(fontPath, "kind"),
-                         "unknown font kind " + Quoted(name) + " (system, standard, document)");
-            }
-            font.family = OptionalInt(fonts[i], fontPath, "family", 0);
-            if (const Json* format = Optional(fonts[i], "format")) {
-                std::string formatPath = Child(fontPath, "format");
-                if (format->is_string()) {
-                    const std::string& name = format->get_ref<const std::string&>();
-                    if (name == "true-type")
-                        font.format = host::PropFontEntry::kFormatTrueType;
-                    else if (name == "type1")
-                        font.format = host::PropFontEntry::kFormatType1;
-                    else if (name == "type3")
-                        font.format = host::PropFontEntry::kFormatType3;
-                    else
-                        Fail(formatPath,
-                             "unknown font format " + Quoted(name) + " (true-type, type1, type3)");
-                } else {
-                    // A number passes as it is: the panel has to cope with formats it does not know.
-                    font.format = std::uint32_t(Int(*format, formatPath));
-                }
-            }
-            font.style = std::uint32_t(OptionalInt(fonts[i], fontPath, "style", 0));
-            list.fonts.push_back(std::move(font));
-        }
-        return list;
-    }
-
-    // The value of `json` over `shape` (the property's limits and lists).
-    StoredValue ValueFromJson(const PropertyModel& property, const StoredValue& shape, const Json& value,
-                              const std::string& path) const {
-        switch (property.kind) {
-        case host::ValueKind::None:
-            Fail(path, "a property of this type has no value");
-        case host::ValueKind::ActionButton: {
-            auto action = std::get<host::ActionButtonData>(shape);
-            action.action = Text(value, path);
-            return action;
-        }
-        case host::ValueKind::Bool:
-            return Bool(value, path);
-        case host::ValueKind::Float:
-            return value.is_null() ? host::kNoFloatValue : Float(value, path);
-        case host::ValueKind::FloatInline: {
-            auto limits = std::get<host::FloatInlineValue>(shape);
-            limits.value = value.is_null() ? host::kNoFloatValue : Float(value, path);
-            if (!value.is_null() && (limits.value < limits.min || limits.value > limits.max))
-                Fail(path, (boost::format("%1% is outside the limits %2%..%3%") % limits.value % limits.min %
-                            limits.max)
-                               .str());
-            return limits;
-        }
-        case host::ValueKind::FloatList: {
-            auto list = std::get<host::FloatListData>(shape);
-            list.selected = host::kNoListIndex;
-            if (value.is_null())
-                return list;
-            float chosen = Float(value, path);
-            if (list.positiveOnly && chosen < 0)
-                Fail(path, "a negative value in a list of positive values only");
-            auto found = std::find(list.values.rbegin(), list.values.rend(), chosen);
-            if (found == list.values.rend()) {
-                list.values.push_back(chosen);
-                list.selected = list.values.size() - 1;
-            } else {
-                list.selected = std::uint64_t(list.values.rend() - found - 1);
-            }
-            return list;
-        }
-        case host::ValueKind::Number: {
-            auto limits = std::get<host::NumberValue>(shape);
-            limits.value = host::kNoIntegerValue;
-            if (value.is_null())
-                return limits;
-            limits.value = Int(value, path);
-            if (limits.value < limits.min || limits.value > limits.max)
-                Fail(path, (boost::format("%1% is outside the limits %2%..%3%") % limits.value % limits.min %
-                            limits.max)
-                               .str());
-            return limits;
-        }
-        case host::ValueKind::Color: {
-            auto color = std::get<host::ColorValue>(shape);
-            if (value.is_null()) {
-                if (!property.noColorAvailable)
-                    Fail(path, "no colour (null) needs \"noColorAvailable\": true");
-                color.color = 0;
-                return color;
-            }
-            std::string text = so::Utf8FromWide(Text(value, path));
-            std::uint32_t rgb = 0;
-            if (!HasShape(text, "#FFFFFF"))
-                Fail(path, "a colour is written \"#RRGGBB\" (or null for no colour)");
-            std::from_chars(text.data() + 1, text.data() + text.size(), rgb, 16);
-            // The alpha byte keeps black apart from "no colour", as the panel's colour table does.
-            color.color = 0xFF000000u | rgb;
-            return color;
-        }
-        case host::ValueKind::DateTime: {
-            std::optional<host::DateTimeValue> date = ParseDateTimeText(so::Utf8FromWide(Text(value, path)));
-            if (!date)
-                Fail(path, "a date and time is written \"YYYY-MM-DDTHH:MM:SS\"");
-            if (!NormalizeDateTime(*date))
-                Fail(path, "not a real date and time (in the years -32767 to 32767)");
-            return *date;
-        }
-        case host::ValueKind::String:
-            return Text(value, path);
-        case host::ValueKind::MultilineString:
-            return value.is_null() ? std::optional<std::wstring>()
-                                   : std::optional<std::wstring>(Text(value, path));
-        case host::ValueKind::StringList:
-            if (property.typeCode == std::uint32_t(PropertyType::EditStringList)) {
-                host::PropStringListData list;
-                list.items = Texts(value, path);
-                return list;
-            }
-            return ChooseItem(std::get<host::PropStringListData>(shape), value, path);
-        case host::ValueKind::StringPairList: {
-            host::PropStringPairListData pairs;
-            const Json& array = Array(value, path);
-            for (std::size_t i = 0; i < array.size(); ++i) {
-                std::string pairPath = Child(path, i);
-                if (!array[i].is_array() || array[i].size() != 2)
-                    Fail(pairPath, "a pair is an array of two strings");
-                pairs.pairs.emplace_back(Text(array[i][0], Child(pairPath, 0)),
-                                         Text(array[i][1], Child(pairPath, 1)));
-            }
-            return pairs;
-        }
-        case host::ValueKind::FontStyleList:
-            return ChooseItem(std::get<host::PropFontStyleListData>(shape), value, path);
-        case host::ValueKind::FontList: {
-            auto list = std::get<host::PropFontListData>(shape);
-            list.selected = host::kNoListIndex;
-            if (value.is_null())
-                return list;
-            std::wstring name = Text(value, path);
-            auto found =
-                std::find_if(list.fonts.begin(), list.fonts.end(),
-                             [&name](const host::PropFontEntry& font) { return font.familyName == name; });
-            if (found == list.fonts.end())
-                Fail(path, Quoted(so::Utf8FromWide(name)) + " is not one of the fonts");
-            list.selected = std::uint64_t(found - list.fonts.begin());
-            return list;
-        }
-        case host::ValueKind::CheckRadioCaption: {
-            auto caption = std::get<host::CheckRadioCaptionData>(shape);
-            caption.caption = Text(value, path);
-            return caption;
-        }
-        case host::ValueKind::BorderStyleList:
-            return ChooseItem(std::get<host::BorderStyleDropDownData>(shape), value, path);
-        case host::ValueKind::LineBorderStyleList:
-            return ChooseItem(std::get<host::LineBorderStyleDropDownData>(shape), value, path);
-        case host::ValueKind::LineWidthList:
-            return ChooseItem(std::get<host::LineWidthDropDownData>(shape), value, path);
-        case host::ValueKind::LineArrowStartList:
-            return ChooseItem(std::get<host::LineArrowStartDropDownData>(shape), value, path);
-        case host::ValueKind::LineArrowEndList:
-            return ChooseItem(std::get<host::LineArrowEndDropDownData>(shape), value, path);
-        case host::ValueKind::BulletsList:
-            return ChooseItem(std::get<host::ParagraphBulletsStyleData>(shape), value, path);
-        case host::ValueKind::PDAction:
-            // This host makes no PDF actions from files: a property starts without one.
-            if (!value.is_null())
-                Fail(path, "an action property starts without an action (null)");
-            return host::PDActionDialogPropData{};
-        case host::ValueKind::JavaScriptAction: {
-            auto script = std::get<host::JavaScriptActionDialogPropData>(shape);
-            script.textSet = !value.is_null();
-            script.text = value.is_null() ? std::wstring() : Text(value, path);
-            return script;
-        }
-        }
-        Fail(path, "unknown value kind");
-    }
-
-    template <class Data>
-    Data ChooseItem(Data list, const Json& value, const std::string& path) const {
-        list.selected = host::kNoListIndex;
-        if (value.is_null())
-            return list;
-        std::wstring item = Text(value, path);
-        auto found = std::find(list.items.begin(), list.items.end(), item);
-        if (found == list.items.end())
-            Fail(path, Quoted(so::Utf8FromWide(item)) + " is not one of the items");
-        list.selected = std::uint64_t(found - list.items.begin());
-        return list;
     }
 
     std::vector<KindDefaults> ReadDefaults(const Json& value, const std::string& path,
@@ -882,8 +338,6 @@ private:
         entry.stored = entry.original;
         return entry;
     }
-
-    std::string file_;
 };
 
 // A key or a name may hold any character JSON can escape: a "\u0000" would cut the message short
@@ -928,7 +382,11 @@ DocumentModel ParseDocument(std::string_view text, const std::string& fileName) 
     } catch (const JsonPathError& e) {
         throw DocumentFileError(fileName, e.Path(), e.Detail());
     }
-    return DocumentReader(fileName).Read(root);
+    try {
+        return DocumentReader().Read(root);
+    } catch (const JsonPathError& e) {
+        throw DocumentFileError(fileName, e.Path(), e.Detail());
+    }
 }
 
 DocumentModel LoadDocumentFile(const std::filesystem::path& file) {

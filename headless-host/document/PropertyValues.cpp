@@ -1,11 +1,16 @@
 #include "headless-host/document/PropertyValues.h"
 
+#include "headless-host/document/ValueForms.h"
+
+#include "host/BLProperties.h"
+#include "service-common/HostCall.h"
 #include "service-common/ServiceObjectException.h"
 #include "service-common/TextConversion.h"
 
 #include <boost/format.hpp>
 #include <boost/regex.hpp>
 
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -126,126 +131,105 @@ StoredValue ChooseListEntry(const PropertyModel& property, const StoredValue& cu
     return chosen;
 }
 
-// The shortest decimal that reads back as the float, so that 1.1f is written 1.1.
-double ShortestDouble(float value) {
-    char text[32];
-    auto result = std::to_chars(text, text + sizeof text - 1, value);
-    *result.ptr = '\0';
-    return std::strtod(text, nullptr);
+} // namespace
+
+namespace {
+
+// The record type of the stored alternative at index I (the value kind I); None has no record.
+template <std::size_t I>
+using KindRecord = typename host::ValueRecordOf<host::ValueKind(I)>::Type;
+
+// A stored value as the record a reader gets: a fresh copy, shared or not as the kind's record is,
+// so that a reader may change its record without touching the host's value.
+template <class Record, class Stored>
+Record ToRecord(const Stored& value) {
+    if constexpr (std::is_same_v<Stored, std::optional<std::wstring>>)
+        return value ? std::make_shared<std::wstring>(*value) : nullptr;
+    else if constexpr (std::is_same_v<Record, Stored>)
+        return value;
+    else
+        return std::make_shared<Stored>(value);
 }
 
-nlohmann::json FloatJson(float value) {
-    return std::isnan(value) ? nlohmann::json() : nlohmann::json(ShortestDouble(value));
+template <class Stored, class Record>
+Stored FromRecord(const Record& record) {
+    if constexpr (std::is_same_v<Stored, std::optional<std::wstring>>) {
+        return record ? Stored(*record) : std::nullopt;
+    } else if constexpr (std::is_same_v<Record, Stored>) {
+        return record;
+    } else {
+        if (!record)
+            throw so::ServiceObjectException(so::kInvalidArgument, "The value record holds no data");
+        return *record;
+    }
 }
 
-std::string Utf8(const std::wstring& text) {
-    return so::Utf8FromWide(text);
+// Calls `use(std::integral_constant<std::size_t, I>{})` for the value kind I == `kind`, which has
+// a record (every kind but None); does nothing for any other number. Each call knows its record
+// type at compile time, so no switch over the kinds is written out anywhere.
+template <class Use>
+void ForKindWithRecord(std::size_t kind, Use&& use) {
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+        ((kind == I + 1 ? (void)use(std::integral_constant<std::size_t, I + 1>{}) : void()), ...);
+    }
+    (std::make_index_sequence<std::variant_size_v<StoredValue> - 1>());
 }
 
-nlohmann::json ListEntryJson(const host::PropListData& list) {
-    if (list.selected >= list.items.size())
-        return nullptr;
-    return Utf8(list.items[list.selected]);
-}
+template <std::size_t I>
+using StoredAt = std::variant_alternative_t<I, StoredValue>;
 
 } // namespace
 
 void WriteRecord(const StoredValue& value, void* record) {
-    std::visit(
-        Overloaded{
-            [](std::monostate) {},
-            [record](const host::ActionButtonData& v) { *static_cast<host::ActionButtonData*>(record) = v; },
-            [record](bool v) { *static_cast<bool*>(record) = v; },
-            [record](float v) { *static_cast<float*>(record) = v; },
-            [record](const host::FloatInlineValue& v) { *static_cast<host::FloatInlineValue*>(record) = v; },
-            [record](const host::NumberValue& v) { *static_cast<host::NumberValue*>(record) = v; },
-            [record](const host::ColorValue& v) { *static_cast<host::ColorValue*>(record) = v; },
-            [record](const host::DateTimeValue& v) { *static_cast<host::DateTimeValue*>(record) = v; },
-            [record](const std::wstring& v) { *static_cast<std::wstring*>(record) = v; },
-            [record](const std::optional<std::wstring>& v) {
-                *static_cast<std::shared_ptr<std::wstring>*>(record) =
-                    v ? std::make_shared<std::wstring>(*v) : nullptr;
-            },
-            [record](const host::PropStringPairListData& v) {
-                *static_cast<host::PropStringPairListData*>(record) = v;
-            },
-            [record](const host::PDActionDialogPropData& v) {
-                *static_cast<host::PDActionDialogPropData*>(record) = v;
-            },
-            [record](const host::JavaScriptActionDialogPropData& v) {
-                *static_cast<host::JavaScriptActionDialogPropData*>(record) = v;
-            },
-            // Every other kind travels as a fresh shared copy: the reader may change its
-            // record without touching the host's value.
-            [record](const auto& v) {
-                using Data = std::decay_t<decltype(v)>;
-                *static_cast<std::shared_ptr<Data>*>(record) = std::make_shared<Data>(v);
-            }},
-        value);
+    ForKindWithRecord(value.index(), [&](auto kind) {
+        constexpr std::size_t I = decltype(kind)::value;
+        *static_cast<KindRecord<I>*>(record) = ToRecord<KindRecord<I>>(std::get<I>(value));
+    });
 }
 
 StoredValue ValueFromRecord(host::ValueKind kind, const void* record) {
     if (record == nullptr)
         throw so::ServiceObjectException(so::kInvalidArgument, "The value record is null");
-    auto shared = [record]<class Data>(std::type_identity<Data>) -> StoredValue {
-        const auto& pointer = RecordAt<std::shared_ptr<Data>>(record);
-        if (!pointer)
-            throw so::ServiceObjectException(so::kInvalidArgument, "The value record holds no data");
-        return *pointer;
-    };
-    switch (kind) {
-    case host::ValueKind::None:
-        return std::monostate{};
-    case host::ValueKind::ActionButton:
-        return RecordAt<host::ActionButtonData>(record);
-    case host::ValueKind::Bool:
-        return RecordAt<bool>(record);
-    case host::ValueKind::Float:
-        return RecordAt<float>(record);
-    case host::ValueKind::FloatInline:
-        return RecordAt<host::FloatInlineValue>(record);
-    case host::ValueKind::FloatList:
-        return shared(std::type_identity<host::FloatListData>{});
-    case host::ValueKind::Number:
-        return RecordAt<host::NumberValue>(record);
-    case host::ValueKind::Color:
-        return RecordAt<host::ColorValue>(record);
-    case host::ValueKind::DateTime:
-        return RecordAt<host::DateTimeValue>(record);
-    case host::ValueKind::String:
-        return RecordAt<std::wstring>(record);
-    case host::ValueKind::MultilineString: {
-        const auto& text = RecordAt<std::shared_ptr<std::wstring>>(record);
-        return text ? std::optional<std::wstring>(*text) : std::nullopt;
-    }
-    case host::ValueKind::StringList:
-        return shared(std::type_identity<host::PropStringListData>{});
-    case host::ValueKind::StringPairList:
-        return RecordAt<host::PropStringPairListData>(record);
-    case host::ValueKind::FontStyleList:
-        return shared(std::type_identity<host::PropFontStyleListData>{});
-    case host::ValueKind::FontList:
-        return shared(std::type_identity<host::PropFontListData>{});
-    case host::ValueKind::CheckRadioCaption:
-        return shared(std::type_identity<host::CheckRadioCaptionData>{});
-    case host::ValueKind::BorderStyleList:
-        return shared(std::type_identity<host::BorderStyleDropDownData>{});
-    case host::ValueKind::LineBorderStyleList:
-        return shared(std::type_identity<host::LineBorderStyleDropDownData>{});
-    case host::ValueKind::LineWidthList:
-        return shared(std::type_identity<host::LineWidthDropDownData>{});
-    case host::ValueKind::LineArrowStartList:
-        return shared(std::type_identity<host::LineArrowStartDropDownData>{});
-    case host::ValueKind::LineArrowEndList:
-        return shared(std::type_identity<host::LineArrowEndDropDownData>{});
-    case host::ValueKind::BulletsList:
-        return shared(std::type_identity<host::ParagraphBulletsStyleData>{});
-    case host::ValueKind::PDAction:
-        return RecordAt<host::PDActionDialogPropData>(record);
-    case host::ValueKind::JavaScriptAction:
-        return RecordAt<host::JavaScriptActionDialogPropData>(record);
-    }
-    throw so::ServiceObjectException(so::kInvalidArgument, "Unknown value kind");
+    if (std::size_t(kind) >= std::variant_size_v<StoredValue>)
+        throw so::ServiceObjectException(so::kInvalidArgument, "Unknown value kind");
+    StoredValue value;
+    ForKindWithRecord(std::size_t(kind), [&](auto index) {
+        constexpr std::size_t I = decltype(index)::value;
+        value = FromRecord<StoredAt<I>>(*static_cast<const KindRecord<I>*>(record));
+    });
+    return value;
+}
+
+StoredValue ReadThrough(ServiceObject* property) {
+    std::uint32_t kind = 0;
+    so::Call<host::BLProperty::GetValueKind>(property, &kind);
+    if (kind >= std::variant_size_v<StoredValue>)
+        throw so::ServiceObjectException(so::kInvalidArgument, "Unknown value kind");
+    StoredValue value;
+    ForKindWithRecord(kind, [&](auto index) {
+        constexpr std::size_t I = decltype(index)::value;
+        KindRecord<I> record{};
+        so::Call<host::BLProperty::GetValue>(property, std::uint32_t(I), static_cast<void*>(&record));
+        value = FromRecord<StoredAt<I>>(record);
+    });
+    return value;
+}
+
+StoredValue EmptyValue(host::ValueKind kind) {
+    StoredValue value;
+    ForKindWithRecord(std::size_t(kind), [&](auto index) { value.emplace<decltype(index)::value>(); });
+    return value;
+}
+
+void WriteThrough(ServiceObject* property, const StoredValue& value) {
+    if (KindOf(value) == host::ValueKind::None)
+        throw so::ServiceObjectException(so::kInvalidArgument,
+                                         "The property has no value that could be written");
+    ForKindWithRecord(value.index(), [&](auto index) {
+        constexpr std::size_t I = decltype(index)::value;
+        const KindRecord<I> record = ToRecord<KindRecord<I>>(std::get<I>(value));
+        so::Call<host::BLProperty::SetValue>(property, std::uint32_t(I), static_cast<const void*>(&record));
+    });
 }
 
 StoredValue ApplyRecord(const PropertyModel& property, const StoredValue& current, const void* record) {
@@ -270,8 +254,7 @@ StoredValue ApplyRecord(const PropertyModel& property, const StoredValue& curren
         if (!std::isfinite(value))
             Refuse(property, "it is not a finite number");
         if (value < next.min || value > next.max)
-            Refuse(property,
-                   (boost::format("%1% is outside the limits %2%..%3%") % value % next.min % next.max).str());
+            Refuse(property, OutsideLimits(value, next.min, next.max));
         next.value = value;
         return next;
     }
@@ -301,8 +284,7 @@ StoredValue ApplyRecord(const PropertyModel& property, const StoredValue& curren
         if (value == host::kNoIntegerValue)
             Refuse(property, "the record holds no value");
         if (value < next.min || value > next.max)
-            Refuse(property,
-                   (boost::format("%1% is outside the limits %2%..%3%") % value % next.min % next.max).str());
+            Refuse(property, OutsideLimits(value, next.min, next.max));
         next.value = value;
         return next;
     }
@@ -461,109 +443,6 @@ StoredValue MergeValues(const std::vector<StoredValue>& values, bool& mixed) {
                 return merged;
             }},
         values.front());
-}
-
-std::string ColorText(std::uint32_t color) {
-    return (boost::format("#%06X") % (color & 0xFFFFFF)).str();
-}
-
-std::string DateTimeText(const host::DateTimeValue& value) {
-    const std::int64_t year = std::int64_t(value.yearsSince1900) + 1900;
-    return (boost::format(year < 0 ? "%05d-%02d-%02dT%02d:%02d:%02d" : "%04d-%02d-%02dT%02d:%02d:%02d") %
-            year % (value.month + 1) % value.dayOfMonth % value.hours % value.minutes % value.seconds)
-        .str();
-}
-
-std::optional<host::DateTimeValue> ParseDateTimeText(std::string_view text) {
-    static const boost::regex shape(R"((-?\d{4,5})-(\d\d)-(\d\d)T(\d\d):(\d\d):(\d\d))");
-    boost::match_results<std::string_view::const_iterator> parts;
-    if (!boost::regex_match(text.begin(), text.end(), parts, shape))
-        return std::nullopt;
-    auto field = [&parts](int index) {
-        std::int32_t number = 0;
-        std::from_chars(&*parts[index].first, &*parts[index].first + parts[index].length(), number);
-        return number;
-    };
-    host::DateTimeValue value;
-    value.yearsSince1900 = field(1) - 1900;
-    value.month = field(2) - 1;
-    value.dayOfMonth = field(3);
-    value.hours = field(4);
-    value.minutes = field(5);
-    value.seconds = field(6);
-    return value;
-}
-
-bool NormalizeDateTime(host::DateTimeValue& value) {
-    if (value.hours < 0 || value.hours > 23 || value.minutes < 0 || value.minutes > 59 || value.seconds < 0 ||
-        value.seconds > 60)
-        return false;
-    using namespace std::chrono;
-    const std::int64_t year = std::int64_t(value.yearsSince1900) + 1900;
-    if (year < int(year::min()) || year > int(year::max()) || value.month < 0 || value.month > 11 ||
-        value.dayOfMonth < 1 || value.dayOfMonth > 31)
-        return false;
-    const year_month_day date{std::chrono::year(int(year)), month(unsigned(value.month + 1)),
-                              day(unsigned(value.dayOfMonth))};
-    if (!date.ok())
-        return false; // e.g. the 30th of February
-    const sys_days days(date);
-    value.dayOfWeek = int(weekday(days).c_encoding());
-    value.dayOfYear = int((days - sys_days(date.year() / January / 1)).count());
-    return true;
-}
-
-nlohmann::json ValueToJson(std::uint32_t typeCode, const StoredValue& value) {
-    using nlohmann::json;
-    return std::visit(
-        Overloaded{[](std::monostate) -> json { return nullptr; },
-                   [](const host::ActionButtonData& v) -> json { return Utf8(v.action); },
-                   [](bool v) -> json { return v; }, [](float v) -> json { return FloatJson(v); },
-                   [](const host::FloatInlineValue& v) -> json { return FloatJson(v.value); },
-                   [](const host::FloatListData& v) -> json {
-                       return v.selected < v.values.size() ? FloatJson(v.values[v.selected]) : json();
-                   },
-                   [](const host::NumberValue& v) -> json {
-                       return v.value == host::kNoIntegerValue ? json() : json(v.value);
-                   },
-                   [](const host::ColorValue& v) -> json {
-                       return v.color == 0 ? json() : json(ColorText(v.color));
-                   },
-                   [](const host::DateTimeValue& v) -> json { return DateTimeText(v); },
-                   [](const std::wstring& v) -> json { return Utf8(v); },
-                   [](const std::optional<std::wstring>& v) -> json { return v ? json(Utf8(*v)) : json(); },
-                   [typeCode](const host::PropStringListData& v) -> json {
-                       if (typeCode != std::uint32_t(host::PropertyType::EditStringList))
-                           return ListEntryJson(v);
-                       json items = json::array();
-                       for (const auto& item : v.items)
-                           items.push_back(Utf8(item));
-                       return items;
-                   },
-                   [](const host::PropStringPairListData& v) -> json {
-                       json pairs = json::array();
-                       for (const auto& [first, second] : v.pairs)
-                           pairs.push_back(json::array({Utf8(first), Utf8(second)}));
-                       return pairs;
-                   },
-                   [](const host::PropFontListData& v) -> json {
-                       return v.selected < v.fonts.size() ? json(Utf8(v.fonts[v.selected].familyName))
-                                                          : json();
-                   },
-                   [](const host::CheckRadioCaptionData& v) -> json { return Utf8(v.caption); },
-                   [](const host::PDActionDialogPropData& v) -> json {
-                       return v.action == nullptr ? json() : json("<action>");
-                   },
-                   [](const host::JavaScriptActionDialogPropData& v) -> json {
-                       return v.textSet ? json(Utf8(v.text)) : json();
-                   },
-                   [](const host::PropListData& v) -> json { return ListEntryJson(v); }},
-        value);
-}
-
-std::string ValueText(std::uint32_t typeCode, const StoredValue& value) {
-    // Replacement of bad UTF-8 cannot happen here: every text went through the conversion library.
-    return ValueToJson(typeCode, value).dump();
 }
 
 } // namespace headless
