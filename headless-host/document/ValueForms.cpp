@@ -442,9 +442,16 @@ std::vector<const char*> PropertyKeys(std::uint32_t typeCode) {
         return {"name", "type", "readOnly", "hidden", "value", "styleFlag"};
     case host::ValueKind::JavaScriptAction:
         return {"name", "type", "readOnly", "hidden", "value", "dialog"};
-    default:
-        return {"name", "type", "readOnly", "hidden", "value"};
+    case host::ValueKind::Bool:
+    case host::ValueKind::Float:
+    case host::ValueKind::DateTime:
+    case host::ValueKind::String:
+    case host::ValueKind::MultilineString:
+    case host::ValueKind::StringPairList:
+    case host::ValueKind::PDAction:
+        break;
     }
+    return {"name", "type", "readOnly", "hidden", "value"};
 }
 
 Json ValueJsonOfWord(const PropertyModel& property, const std::string& word) {
