@@ -1,6 +1,7 @@
 #include "ui-engine/Element.h"
 
 #include "service-common/ServiceObjectException.h"
+#include "service-common/TextReceivers.h"
 
 #include <boost/format.hpp>
 
@@ -10,14 +11,6 @@ namespace ui {
 
 namespace {
 
-void AppendWide(const wchar_t* text, std::uint32_t length, void* param) {
-    static_cast<std::wstring*>(param)->append(text, length);
-}
-
-void AppendUtf8(const char* text, std::uint32_t length, void* param) {
-    static_cast<std::string*>(param)->append(text, length);
-}
-
 int CollectElement(HELEMENT element, void* param) {
     static_cast<std::vector<Element>*>(param)->emplace_back(element);
     return 0;
@@ -26,7 +19,7 @@ int CollectElement(HELEMENT element, void* param) {
 std::optional<std::wstring> ReadText(HtmlResult (*read)(HELEMENT, const char*, HtmlWideReceiver, void*),
                                      HELEMENT element, const char* name, const char* operation) {
     std::wstring text;
-    HtmlResult result = read(element, name, &AppendWide, &text);
+    HtmlResult result = read(element, name, &so::AppendWide, &text);
     if (result == kHtmlNotHandled)
         return std::nullopt;
     CheckEngineResult(result, operation);
@@ -109,7 +102,7 @@ std::vector<Element> Element::Children() const {
 
 std::string Element::Tag() const {
     std::string tag;
-    CheckEngineResult(Engine().GetElementTag(handle_, &AppendUtf8, &tag), "GetElementTag");
+    CheckEngineResult(Engine().GetElementTag(handle_, &so::AppendUtf8, &tag), "GetElementTag");
     return tag;
 }
 
@@ -132,13 +125,13 @@ void Element::SetStyleAttribute(const char* name, const std::wstring& value) con
 
 std::string Element::InnerHtml() const {
     std::string html;
-    CheckEngineResult(Engine().GetElementHtml(handle_, 0, &AppendUtf8, &html), "GetElementHtml");
+    CheckEngineResult(Engine().GetElementHtml(handle_, 0, &so::AppendUtf8, &html), "GetElementHtml");
     return html;
 }
 
 std::string Element::OuterHtml() const {
     std::string html;
-    CheckEngineResult(Engine().GetElementHtml(handle_, 1, &AppendUtf8, &html), "GetElementHtml");
+    CheckEngineResult(Engine().GetElementHtml(handle_, 1, &so::AppendUtf8, &html), "GetElementHtml");
     return html;
 }
 
@@ -156,7 +149,7 @@ void Element::AppendHtml(std::string_view utf8Markup) const {
 
 std::wstring Element::Text() const {
     std::wstring text;
-    CheckEngineResult(Engine().GetElementText(handle_, &AppendWide, &text), "GetElementText");
+    CheckEngineResult(Engine().GetElementText(handle_, &so::AppendWide, &text), "GetElementText");
     return text;
 }
 

@@ -2,22 +2,11 @@
 
 #include "service-common/HostCall.h"
 #include "service-common/ServiceObjectException.h"
+#include "service-common/TextReceivers.h"
 
 #include <utility>
 
 namespace ui {
-
-namespace {
-
-void AppendWide(const wchar_t* text, std::uint32_t length, void* param) {
-    static_cast<std::wstring*>(param)->append(text, length);
-}
-
-void AppendUtf8(const char* text, std::uint32_t length, void* param) {
-    static_cast<std::string*>(param)->append(text, length);
-}
-
-} // namespace
 
 const HtmlEngineApi& Engine() {
     static const HtmlEngineApi* api = HtmlEngineAPI();
@@ -26,7 +15,9 @@ const HtmlEngineApi& Engine() {
     return *api;
 }
 
-Value::Value(const Value& other) { Engine().ValueCopy(&value_, &other.value_); }
+Value::Value(const Value& other) {
+    Engine().ValueCopy(&value_, &other.value_);
+}
 Value::Value(Value&& other) noexcept : value_(std::exchange(other.value_, HtmlValue{})) {}
 Value& Value::operator=(Value other) noexcept {
     std::swap(value_, other.value_);
@@ -68,7 +59,9 @@ Value Value::FromJson(std::string_view json) {
     return value;
 }
 
-std::uint32_t Value::Type() const { return value_.type; }
+std::uint32_t Value::Type() const {
+    return value_.type;
+}
 
 std::optional<std::int32_t> Value::AsInt() const {
     std::int32_t number = 0;
@@ -86,13 +79,13 @@ std::optional<double> Value::AsFloat() const {
 
 std::wstring Value::AsString() const {
     std::wstring text;
-    Engine().ValueStringData(&value_, &AppendWide, &text);
+    Engine().ValueStringData(&value_, &so::AppendWide, &text);
     return text;
 }
 
 std::string Value::ToJson() const {
     std::string json;
-    Engine().ValueToJson(&value_, &AppendUtf8, &json);
+    Engine().ValueToJson(&value_, &so::AppendUtf8, &json);
     return json;
 }
 

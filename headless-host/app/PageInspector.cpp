@@ -1,6 +1,7 @@
 #include "headless-host/app/PageInspector.h"
 
 #include "service-common/TextConversion.h"
+#include "service-common/TextReceivers.h"
 
 #include <nlohmann/json.hpp>
 
@@ -25,14 +26,6 @@ constexpr std::array<std::pair<const char*, std::uint32_t>, 7> kStateNames = {{
     {"focus", kStateFocus},
     {"popup", kStatePopup},
 }};
-
-void AppendUtf8(const char* text, std::uint32_t length, void* param) {
-    static_cast<std::string*>(param)->append(text, length);
-}
-
-void AppendWide(const wchar_t* text, std::uint32_t length, void* param) {
-    static_cast<std::wstring*>(param)->append(text, length);
-}
 
 int Collect(HELEMENT element, void* param) {
     static_cast<std::vector<ElementRef>*>(param)->push_back(ElementRef::Share(element));
@@ -101,26 +94,26 @@ ElementRef PageInspector::First(const std::string& selector) const {
 
 std::string PageInspector::OuterHtml(HELEMENT element) {
     std::string html;
-    Api().GetElementHtml(element, 1, &AppendUtf8, &html);
+    Api().GetElementHtml(element, 1, &so::AppendUtf8, &html);
     return html;
 }
 
 std::string PageInspector::Text(HELEMENT element) {
     std::wstring text;
-    Api().GetElementText(element, &AppendWide, &text);
+    Api().GetElementText(element, &so::AppendWide, &text);
     return so::Utf8FromWide(text);
 }
 
 std::optional<std::string> PageInspector::Attribute(HELEMENT element, const std::string& name) {
     std::wstring value;
-    if (Api().GetAttributeByName(element, name.c_str(), &AppendWide, &value) != kHtmlOk)
+    if (Api().GetAttributeByName(element, name.c_str(), &so::AppendWide, &value) != kHtmlOk)
         return std::nullopt;
     return so::Utf8FromWide(value);
 }
 
 std::string PageInspector::Style(HELEMENT element, const std::string& property) {
     std::wstring value;
-    if (Api().GetStyleAttribute(element, property.c_str(), &AppendWide, &value) != kHtmlOk)
+    if (Api().GetStyleAttribute(element, property.c_str(), &so::AppendWide, &value) != kHtmlOk)
         return {};
     return so::Utf8FromWide(value);
 }
@@ -156,11 +149,11 @@ std::string PageInspector::ValueText(HELEMENT element) {
         return {};
     if (type == kHtmlValueString) {
         std::wstring text;
-        Api().ValueStringData(value.Get(), &AppendWide, &text);
+        Api().ValueStringData(value.Get(), &so::AppendWide, &text);
         return so::Utf8FromWide(text);
     }
     std::string json;
-    Api().ValueToJson(value.Get(), &AppendUtf8, &json);
+    Api().ValueToJson(value.Get(), &so::AppendUtf8, &json);
     return json;
 }
 
@@ -169,7 +162,7 @@ std::pair<std::int64_t, std::int64_t> PageInspector::Caret(HELEMENT element) {
     if (Api().CallScriptingMethod(element, "getSelection", nullptr, 0, value.Get()) != kHtmlOk)
         throw std::invalid_argument("the element keeps no caret");
     std::string json;
-    Api().ValueToJson(value.Get(), &AppendUtf8, &json);
+    Api().ValueToJson(value.Get(), &so::AppendUtf8, &json);
     nlohmann::json parsed = nlohmann::json::parse(json, nullptr, false);
     if (!parsed.is_array() || parsed.size() != 2 || !parsed[0].is_number_integer() ||
         !parsed[1].is_number_integer())
