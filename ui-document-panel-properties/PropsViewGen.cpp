@@ -28,15 +28,20 @@ struct Placeholder {
     std::wstring value;
 };
 
-// Fills a container template; container fills drop the template's comments last.
-std::wstring FillContainer(const wchar_t* templateName, std::initializer_list<Placeholder> placeholders,
-                           ui::TemplatesPreprocessor* prepared = nullptr) {
-    ui::TemplatesPreprocessor local(std::wstring(L"document-panel-properties/") + templateName);
-    ui::TemplatesPreprocessor& fill = prepared != nullptr ? *prepared : local;
+using Placeholders = std::vector<Placeholder>;
+
+// Finishes a container fill begun elsewhere: the placeholders, then the template's comments, which
+// container fills drop last.
+std::wstring FinishFill(ui::TemplatesPreprocessor& fill, const Placeholders& placeholders) {
     for (const Placeholder& placeholder : placeholders)
         fill.AddRule(placeholder.word, ui::RuleAction::Replace, placeholder.value);
     fill.AddRemoveRule(L"<!--.*?-->");
     return fill.Do();
+}
+
+std::wstring FillContainer(const wchar_t* templateName, const Placeholders& placeholders) {
+    ui::TemplatesPreprocessor fill(std::wstring(L"document-panel-properties/") + templateName);
+    return FinishFill(fill, placeholders);
 }
 
 // Texts from documents go into attributes and text: escaped so that they stay text.
@@ -50,6 +55,16 @@ std::wstring Decimal(std::uint64_t number) {
 
 std::wstring SelectedAttribute(bool selected) {
     return selected ? L"selected=\"\"" : L"";
+}
+
+// What every group container names: the group's id, name and shown name, as text; then `more`.
+Placeholders GroupPlaceholders(const std::wstring& id, const std::wstring& name,
+                               const std::wstring& displayName, Placeholders more = {}) {
+    Placeholders all{{L"PROPS_GROUP_ID", Text(id)},
+                     {L"PROPS_GROUP_NAME", Text(name)},
+                     {L"PROPS_GROUP_DISP_NAME", Text(displayName)}};
+    all.insert(all.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    return all;
 }
 
 std::wstring Hex16(std::uint64_t key) {
@@ -176,18 +191,15 @@ std::shared_ptr<PropsHtm> PropsViewGen::GeneratePropsHtm(ServiceObject* context,
         const std::wstring displayName = ui::Translate(L"PD Prop Panel Title", name);
         htm->groupIds.insert(id);
         htm->groupNames.insert(name);
-        htm->tabsHtml += FillContainer(L"properties-tab.template.htm",
-                                       {{L"PROPS_GROUP_ID", Text(id)},
-                                        {L"PROPS_GROUP_NAME", Text(name)},
-                                        {L"PROPS_GROUP_DISP_NAME", Text(displayName)},
-                                        {L"PROPS_GROUP_ATTRIBUTES", SelectedAttribute(true)}});
+        htm->tabsHtml += FillContainer(
+            L"properties-tab.template.htm",
+            GroupPlaceholders(id, name, displayName, {{L"PROPS_GROUP_ATTRIBUTES", SelectedAttribute(true)}}));
         // The content goes inside a named panel like every other tab's, so that the tab can select
         // it and a clean can find and remove it.
-        std::wstring panel = FillContainer(L"properties-panel-stub.template.htm",
-                                           {{L"PROPS_OBJECT_NAME", Text(ui::MakeSafeValue(objectName, true))},
-                                            {L"PROPS_GROUP_ID", Text(id)},
-                                            {L"PROPS_GROUP_NAME", Text(name)},
-                                            {L"PROPS_GROUP_DISP_NAME", Text(displayName)}});
+        std::wstring panel = FillContainer(
+            L"properties-panel-stub.template.htm",
+            GroupPlaceholders(id, name, displayName,
+                              {{L"PROPS_OBJECT_NAME", Text(ui::MakeSafeValue(objectName, true))}}));
         const std::size_t end = panel.rfind(L"</div>");
         panel.insert(
             end == std::wstring::npos ? panel.size() : end,
@@ -211,10 +223,9 @@ std::wstring PropsViewGen::GenerateGroupTab(ServiceObject* group, bool selected)
     if (name.empty())
         return {};
     return FillContainer(L"properties-tab.template.htm",
-                         {{L"PROPS_GROUP_ID", Text(GetGroupId(group))},
-                          {L"PROPS_GROUP_NAME", Text(name)},
-                          {L"PROPS_GROUP_DISP_NAME", Text(ui::Translate(L"PD Prop Panel Title", name))},
-                          {L"PROPS_GROUP_ATTRIBUTES", SelectedAttribute(selected)}});
+                         GroupPlaceholders(GetGroupId(group), name,
+                                           ui::Translate(L"PD Prop Panel Title", name),
+                                           {{L"PROPS_GROUP_ATTRIBUTES", SelectedAttribute(selected)}}));
 }
 
 std::wstring PropsViewGen::GenerateRootGroupPanel(ServiceObject* group, bool stubOnly,
@@ -233,11 +244,10 @@ std::wstring PropsViewGen::GenerateRootGroupPanel(ServiceObject* group, bool stu
 std::wstring PropsViewGen::GenerateRootGroupHtmStub(const std::wstring& objectName, const std::wstring& id,
                                                     const std::wstring& name, const std::wstring& displayName,
                                                     ServiceObject* group) {
-    std::wstring html = FillContainer(L"properties-panel-stub.template.htm",
-                                      {{L"PROPS_OBJECT_NAME", Text(ui::MakeSafeValue(objectName, true))},
-                                       {L"PROPS_GROUP_ID", Text(id)},
-                                       {L"PROPS_GROUP_NAME", Text(name)},
-                                       {L"PROPS_GROUP_DISP_NAME", Text(displayName)}});
+    std::wstring html =
+        FillContainer(L"properties-panel-stub.template.htm",
+                      GroupPlaceholders(id, name, displayName,
+                                        {{L"PROPS_OBJECT_NAME", Text(ui::MakeSafeValue(objectName, true))}}));
     so::Ref groupRef = so::Ref::Share(group);
     // Two root groups may share an id (both flagged general, say): the name tells their stubs apart.
     QueuePendingTask([id, name, groupRef, context = contextRef, shared = sharedData](
@@ -286,16 +296,12 @@ std::wstring PropsViewGen::GeneratePanelContent(const std::wstring& objectName, 
                               L"RESET DEFAULT");
     ui::AddLocalizedTextRules(fill, L"SET_AS_DEFAULT_TOKEN", L"SET_AS_DEFAULT_TEXT", L"dialog button",
                               L"MAKE DEFAULT");
-    return FillContainer(L"properties-panel-content.template.htm",
-                         {{L"PROPS_OBJECT_NAME", Text(objectName)},
-                          {L"PROPS_GROUP_ID", Text(id)},
-                          {L"PROPS_GROUP_NAME", Text(name)},
-                          {L"PROPS_GROUP_DISP_NAME", Text(displayName)},
-                          {L"PROPS_SUB_GROUPS_TABS", subTabs},
-                          {L"PROPS_SUB_GROUPS_CONTENT", subContent},
-                          {L"SPECIAL_PROPS_ITEMS", specialItems},
-                          {L"NUM_PROPS_SUB_GROUPS", Decimal(subGroupsWithContent)}},
-                         &fill);
+    return FinishFill(fill, GroupPlaceholders(id, name, displayName,
+                                              {{L"PROPS_OBJECT_NAME", Text(objectName)},
+                                               {L"PROPS_SUB_GROUPS_TABS", subTabs},
+                                               {L"PROPS_SUB_GROUPS_CONTENT", subContent},
+                                               {L"SPECIAL_PROPS_ITEMS", specialItems},
+                                               {L"NUM_PROPS_SUB_GROUPS", Decimal(subGroupsWithContent)}}));
 }
 
 bool PropsViewGen::GenerateGroupHtml(ServiceObject* group, const std::wstring& objectName,
@@ -313,14 +319,13 @@ bool PropsViewGen::GenerateGroupHtml(ServiceObject* group, const std::wstring& o
         const std::wstring displayName = ui::Translate(L"PD Prop", name);
         if (contentOut != nullptr) {
             const std::wstring uid = id + L"-" + Hex16(ObjectIdentity(group));
-            *contentOut += FillContainer(L"properties-group.template.htm",
-                                         {{L"PROPS_GROUP_ID", Text(id)},
-                                          {L"PROPS_GROUP_UID", Text(uid)},
-                                          {L"PROPS_GROUP_NAME", Text(name)},
-                                          {L"PROPS_GROUP_DISP_NAME", Text(displayName)},
-                                          {L"PROPS_OBJECT_NAME", Text(ui::MakeSafeValue(objectName, true))},
-                                          {L"PROPS_GROUP_ITEMS", items->itemsHtml},
-                                          {L"PROPS_GROUP_NUM_CHILD_ITEMS", Decimal(childCount)}});
+            *contentOut += FillContainer(
+                L"properties-group.template.htm",
+                GroupPlaceholders(id, name, displayName,
+                                  {{L"PROPS_GROUP_UID", Text(uid)},
+                                   {L"PROPS_OBJECT_NAME", Text(ui::MakeSafeValue(objectName, true))},
+                                   {L"PROPS_GROUP_ITEMS", items->itemsHtml},
+                                   {L"PROPS_GROUP_NUM_CHILD_ITEMS", Decimal(childCount)}}));
             so::Ref groupRef = so::Ref::Share(group);
             QueuePendingTask([id, uid, groupRef, context = contextRef, shared = sharedData](
                                  const so::Ref&, const std::shared_ptr<PropsHtm>&, ViewQuery& root) {
@@ -331,12 +336,11 @@ bool PropsViewGen::GenerateGroupHtml(ServiceObject* group, const std::wstring& o
             });
         }
         if (tabsOut != nullptr) {
-            *tabsOut += FillContainer(L"properties-group-tab.template.htm",
-                                      {{L"PROPS_GROUP_ID", Text(id)},
-                                       {L"PROPS_GROUP_NAME", Text(name)},
-                                       {L"PROPS_GROUP_DISP_NAME", Text(displayName)},
-                                       {L"PROPS_GROUP_ATTRIBUTES", SelectedAttribute(selected)},
-                                       {L"PROPS_GROUP_NUM_CHILD_ITEMS", Decimal(childCount)}});
+            *tabsOut +=
+                FillContainer(L"properties-group-tab.template.htm",
+                              GroupPlaceholders(id, name, displayName,
+                                                {{L"PROPS_GROUP_ATTRIBUTES", SelectedAttribute(selected)},
+                                                 {L"PROPS_GROUP_NUM_CHILD_ITEMS", Decimal(childCount)}}));
         }
     }
     return items->subGroupCount != 0 || items->itemCount != 0;
