@@ -42,6 +42,17 @@ inline bool EqualsAsciiCaseInsensitive(std::string_view a, std::string_view b) {
     return true;
 }
 
+// `text` without the ASCII whitespace at either end; a view into the same characters.
+inline std::string_view TrimAsciiWhitespace(std::string_view text) {
+    while (!text.empty() && IsAsciiWhitespace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsAsciiWhitespace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 inline bool StartsWithAsciiCaseInsensitive(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualsAsciiCaseInsensitive(text.substr(0, prefix.size()), prefix);
 }

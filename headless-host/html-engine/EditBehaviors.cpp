@@ -31,18 +31,8 @@ constexpr std::uint32_t kKeyA = 0x41;
 
 enum class EditKind { Text, Number, Decimal, Date, Time, TextArea, PlainText, Caption };
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsAsciiWhitespace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsAsciiWhitespace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 std::optional<std::int64_t> ParseInteger(std::string_view text) {
-    text = Trim(text);
+    text = TrimAsciiWhitespace(text);
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
     }
@@ -55,7 +45,7 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
 }
 
 std::optional<double> ParseFloat(std::string_view text) {
-    text = Trim(text);
+    text = TrimAsciiWhitespace(text);
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
     }
@@ -127,12 +117,12 @@ public:
             }
             return Value();
         case EditKind::Date:
-            if (auto date = CivilTime::ParseDate(Trim(text))) {
+            if (auto date = CivilTime::ParseDate(TrimAsciiWhitespace(text))) {
                 return Value::DateTicks(*date->ToTicks());
             }
             return Value();
         case EditKind::Time:
-            if (auto time = CivilTime::ParseTime(Trim(text))) {
+            if (auto time = CivilTime::ParseTime(TrimAsciiWhitespace(text))) {
                 return Value::DateTicks(*time->ToTicks());
             }
             return Value();

@@ -15,16 +15,6 @@ struct Declaration {
     std::string value;
 };
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsAsciiWhitespace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsAsciiWhitespace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 // Declarations without a ':' are dropped, as a style sheet parser would.
 std::vector<Declaration> Parse(std::string_view style) {
     std::vector<Declaration> declarations;
@@ -36,10 +26,10 @@ std::vector<Declaration> Parse(std::string_view style) {
         if (colon == std::string_view::npos) {
             continue;
         }
-        std::string_view property = Trim(declaration.substr(0, colon));
+        std::string_view property = TrimAsciiWhitespace(declaration.substr(0, colon));
         if (!property.empty()) {
             declarations.push_back(
-                {ToAsciiLower(property), std::string(Trim(declaration.substr(colon + 1)))});
+                {ToAsciiLower(property), std::string(TrimAsciiWhitespace(declaration.substr(colon + 1)))});
         }
     }
     return declarations;
@@ -54,7 +44,7 @@ std::optional<std::string> InlineStyle::Get(const Element& element, std::string_
     }
     std::optional<std::string> found;
     for (auto& declaration : Parse(*style)) {
-        if (EqualsAsciiCaseInsensitive(declaration.property, Trim(property))) {
+        if (EqualsAsciiCaseInsensitive(declaration.property, TrimAsciiWhitespace(property))) {
             found = std::move(declaration.value); // the last declaration wins
         }
     }
@@ -64,8 +54,8 @@ std::optional<std::string> InlineStyle::Get(const Element& element, std::string_
 void InlineStyle::Set(Element& element, std::string_view property, std::string_view value) {
     const std::string* style = element.GetAttribute("style");
     std::vector<Declaration> declarations = style ? Parse(*style) : std::vector<Declaration>();
-    const std::string name = ToAsciiLower(Trim(property));
-    value = Trim(value);
+    const std::string name = ToAsciiLower(TrimAsciiWhitespace(property));
+    value = TrimAsciiWhitespace(value);
     bool replaced = false;
     for (auto it = declarations.begin(); it != declarations.end();) {
         if (it->property != name) {
@@ -104,7 +94,7 @@ std::optional<int> InlineStyle::Pixels(const Element& element, std::string_view 
     if (text.size() > 2 && EqualsAsciiCaseInsensitive(text.substr(text.size() - 2), "px")) {
         text.remove_suffix(2);
     }
-    text = Trim(text);
+    text = TrimAsciiWhitespace(text);
     double number = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || number < 0 ||

@@ -402,13 +402,7 @@ void ParserRun::ReadMarkupDeclaration() {
             Diagnose(offset, "doctype not closed before the end of the input");
             end = in_.size();
         }
-        std::string_view text = in_.substr(pos_ + 9, end - (pos_ + 9));
-        while (!text.empty() && IsAsciiWhitespace(text.front())) {
-            text.remove_prefix(1);
-        }
-        while (!text.empty() && IsAsciiWhitespace(text.back())) {
-            text.remove_suffix(1);
-        }
+        std::string_view text = TrimAsciiWhitespace(in_.substr(pos_ + 9, end - (pos_ + 9)));
         pos_ = std::min(end + 1, in_.size());
         Flush();
         // Only comments may come before the doctype.

@@ -25,18 +25,6 @@ bool IsSelectElement(const Element& element) {
     return element.TagName() == "widget" && type != nullptr && EqualsAsciiCaseInsensitive(*type, "select");
 }
 
-std::string Trimmed(const std::string& text) {
-    std::size_t start = 0;
-    std::size_t end = text.size();
-    while (start < end && IsAsciiWhitespace(text[start])) {
-        ++start;
-    }
-    while (end > start && IsAsciiWhitespace(text[end - 1])) {
-        --end;
-    }
-    return text.substr(start, end - start);
-}
-
 // The options of `select`, in document order, not those of a select nested in it.
 std::vector<Element*> Options(Element& select) {
     std::vector<Element*> options;
@@ -59,7 +47,7 @@ std::vector<Element*> Options(Element& select) {
 }
 
 std::string OptionText(const Element& option) {
-    return Trimmed(option.TextContent());
+    return std::string(TrimAsciiWhitespace(option.TextContent()));
 }
 
 // An option's value is its "value" attribute (an integer text reads as an integer), else its text.

@@ -95,16 +95,6 @@ void ValidateSelector(const std::string& selector) {
     }
 }
 
-std::string_view TrimmedAscii(std::string_view text) {
-    while (!text.empty() && IsAsciiWhitespace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsAsciiWhitespace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 } // namespace
 
 Window::Window(std::shared_ptr<UIQueueCore> queue, const WindowOptions& options)
@@ -272,7 +262,7 @@ void Window::Localize(Element& root) {
             }
             auto& text = static_cast<html::Text&>(*child);
             std::string_view data = text.Data();
-            std::string_view trimmed = TrimmedAscii(data);
+            std::string_view trimmed = TrimAsciiWhitespace(data);
             if (trimmed.empty()) {
                 continue;
             }
@@ -846,7 +836,7 @@ Window::ElementRuntime& Window::RuntimeOf(Element& element) {
 
 std::string Window::BehaviorNameFor(const Element& element) const {
     if (const std::string* attribute = element.GetAttribute("behavior")) {
-        std::string_view name = TrimmedAscii(*attribute);
+        std::string_view name = TrimAsciiWhitespace(*attribute);
         name = name.substr(0, std::min(name.size(), name.find(' ')));
         if (!name.empty()) {
             return std::string(name);
