@@ -1,6 +1,7 @@
 // Golden cases of template fills: every <case>.json in templates-preprocessor-cases names how its
 // <case>.input is stored and which rules fill it; <case>.expected holds the text Do produces, or
-// the exception it raises. A mismatch writes <case>.actual; PP_REBASELINE=1 rewrites .expected.
+// the exception it raises. Compared as tests/support/Golden.h says: a mismatch writes <case>.actual;
+// PP_REBASELINE=1 rewrites .expected.
 //
 // <case>.json:
 //   "encoding":  "utf-8" (default) | "utf-16le" | "utf-16be" (byte-order mark + text), "none" (the
@@ -13,6 +14,7 @@
 //                whose text is first passed through EscapeHtml / MakeSafeValue, as fill code does
 #include "service-common/ServiceObjectException.h"
 #include "service-common/TextConversion.h"
+#include "tests/support/Golden.h"
 #include "tests/ui-engine/TestHostObjects.h"
 #include "ui-engine/HtmlText.h"
 #include "ui-engine/internal/TemplatesPreprocessor.h"
@@ -22,25 +24,14 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 namespace {
 
 const std::filesystem::path kCasesFolder = PP_TEMPLATE_CASES_DIR;
 
-std::string ReadFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-}
+using testing_host::ReadFile;
 
 std::string LfToCrlf(const std::string& text) {
     return boost::algorithm::replace_all_copy(text, "\n", "\r\n");
@@ -123,16 +114,6 @@ void AddRules(ui::TemplatesPreprocessor& preprocessor, const nlohmann::json& rul
     }
 }
 
-std::vector<std::string> CaseNames() {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(kCasesFolder)) {
-        if (entry.path().extension() == ".json")
-            names.push_back(entry.path().stem().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class TemplatesPreprocessorGolden : public testing::TestWithParam<std::string> {};
 
 TEST_P(TemplatesPreprocessorGolden, FillsAsExpected) {
@@ -168,28 +149,18 @@ TEST_P(TemplatesPreprocessorGolden, FillsAsExpected) {
     }
     EXPECT_FALSE(blobHolder) << "Do releases the blob on every exit";
 
-    const std::filesystem::path expectedFile = kCasesFolder / (name + ".expected");
-    const std::string readable = failed || !crlf ? actual : CrlfToLf(actual);
-    if (std::getenv("PP_REBASELINE") != nullptr && std::string(std::getenv("PP_REBASELINE")) == "1") {
-        WriteFile(expectedFile, readable);
-        return;
+    // A CR LF case's golden file is written with line feeds; the second check makes sure that every
+    // line break of the fill is a CR LF, which the first cannot see.
+    const bool lineEndsTranslated = !failed && crlf;
+    const std::string readable = lineEndsTranslated ? CrlfToLf(actual) : actual;
+    EXPECT_TRUE(testing_host::MatchesGolden(readable, testing_host::GoldenFilesOf(kCasesFolder, name)));
+    if (lineEndsTranslated) {
+        EXPECT_EQ(LfToCrlf(readable), actual) << "a line of the fill does not end in CR LF";
     }
-    std::string expected = ReadFile(expectedFile);
-    if (!failed && crlf)
-        expected = LfToCrlf(expected);
-    const std::filesystem::path actualFile = kCasesFolder / (name + ".actual");
-    if (actual != expected)
-        WriteFile(actualFile, readable);
-    else
-        std::filesystem::remove(actualFile);
-    EXPECT_EQ(actual, expected) << "see " << actualFile;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TemplatesPreprocessorGolden, testing::ValuesIn(CaseNames()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, TemplatesPreprocessorGolden,
+                         testing::ValuesIn(testing_host::CaseNames(kCasesFolder, ".json")),
+                         testing_host::CaseTestName);
 
 } // namespace

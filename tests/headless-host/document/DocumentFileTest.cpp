@@ -5,14 +5,13 @@
 #include "headless-host/document/PropertyValues.h"
 #include "headless-host/document/SampleDocument.h"
 #include "service-common/TextConversion.h"
+#include "tests/support/Golden.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -25,29 +24,13 @@ fs::path CasesFolder() {
     return fs::path(PP_SOURCE_DIR) / "tests/headless-host/document/document-file-cases";
 }
 
-std::vector<std::string> CaseNames() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(CasesFolder()))
-        if (entry.path().extension() == ".json")
-            names.push_back(entry.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string ReadFirstLine(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
-
 class DocumentFileCase : public testing::TestWithParam<std::string> {};
 
-// Each case is <name>.json beside <name>.expected holding "<JSON path>: <reason>". A mismatch writes
-// <name>.actual; PP_REBASELINE=1 rewrites the expectations instead.
+// Each case is <name>.json beside <name>.expected holding the line "<JSON path>: <reason>", compared
+// as tests/support/Golden.h says: a mismatch writes <name>.actual; PP_REBASELINE=1 rewrites the
+// expectations instead.
 TEST_P(DocumentFileCase, IsRefusedWithItsPathAndReason) {
     fs::path input = CasesFolder() / (GetParam() + ".json");
-    fs::path expected = CasesFolder() / (GetParam() + ".expected");
     std::string actual;
     try {
         headless::LoadDocumentFile(input);
@@ -57,23 +40,13 @@ TEST_P(DocumentFileCase, IsRefusedWithItsPathAndReason) {
         EXPECT_EQ(std::string(e.what()), e.File() + ": " + e.Path() + ": " + e.Detail());
         actual = e.Path() + ": " + e.Detail();
     }
-    if (const char* rebaseline = std::getenv("PP_REBASELINE"); rebaseline != nullptr && *rebaseline == '1') {
-        std::ofstream(expected) << actual << "\n";
-        return;
-    }
-    ASSERT_TRUE(fs::exists(expected)) << "no " << expected << "; the case gives: " << actual;
-    std::string wanted = ReadFirstLine(expected);
-    EXPECT_EQ(actual, wanted);
-    if (actual != wanted)
-        std::ofstream(CasesFolder() / (GetParam() + ".actual")) << actual << "\n";
+    EXPECT_TRUE(
+        testing_host::MatchesGolden(actual + "\n", testing_host::GoldenFilesOf(CasesFolder(), GetParam())));
 }
 
-INSTANTIATE_TEST_SUITE_P(Folder, DocumentFileCase, testing::ValuesIn(CaseNames()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Folder, DocumentFileCase,
+                         testing::ValuesIn(testing_host::CaseNames(CasesFolder(), ".json")),
+                         testing_host::CaseTestName);
 
 std::string Refusal(const std::string& text) {
     try {

@@ -7,20 +7,20 @@
 //   @state SELECTOR NAME…  sets the named states (focus, current, expanded…) on every match
 //   @query SELECTOR        followed by the expected matches, one per line (tag#id.class…), in
 //                          document order; "(none)" for no match; "! message" for an invalid one
-// The test regenerates the whole file from the markup and directives and compares. On a mismatch
-// it writes <case>.actual beside the case; with PP_REBASELINE=1 it rewrites the case instead.
+// The test regenerates the whole file from the markup and directives and compares, as
+// tests/support/Golden.h says: on a mismatch it writes <case>.case.actual beside the case; with
+// PP_REBASELINE=1 it rewrites the case instead.
 #include "headless-host/html-engine/Element.h"
 #include "headless-host/html-engine/ElementState.h"
 #include "headless-host/html-engine/MarkupParser.h"
 #include "headless-host/html-engine/SelectorError.h"
 #include "headless-host/html-engine/SelectorQuery.h"
+#include "tests/support/Golden.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -138,45 +138,20 @@ std::string Regenerate(const std::string& caseText) {
     return out;
 }
 
-std::vector<std::string> CaseNames() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(HTML_ENGINE_SELECTOR_CASES_DIR)) {
-        if (entry.path().extension() == ".case") {
-            names.push_back(entry.path().stem().string());
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+const fs::path kCasesFolder = HTML_ENGINE_SELECTOR_CASES_DIR;
 
 class SelectorCases : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(SelectorCases, MatchExpectedElements) {
-    const fs::path path = fs::path(HTML_ENGINE_SELECTOR_CASES_DIR) / (GetParam() + ".case");
-    std::ifstream file(path, std::ios::binary);
-    ASSERT_TRUE(file) << path;
-    const std::string expected{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    const std::string actual = Regenerate(expected);
-    const fs::path actualPath = fs::path(path).replace_extension(".case.actual");
-    if (actual == expected) {
-        fs::remove(actualPath);
-        return;
-    }
-    const char* rebaseline = std::getenv("PP_REBASELINE");
-    if (rebaseline && std::string(rebaseline) == "1") {
-        std::ofstream(path, std::ios::binary) << actual;
-        return;
-    }
-    std::ofstream(actualPath, std::ios::binary) << actual;
-    EXPECT_EQ(actual, expected) << "wrote " << actualPath;
+    const fs::path path = kCasesFolder / (GetParam() + ".case");
+    ASSERT_TRUE(fs::exists(path)) << path;
+    EXPECT_TRUE(testing_host::MatchesGolden(Regenerate(testing_host::ReadFile(path)),
+                                            {path, kCasesFolder / (GetParam() + ".case.actual")}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, SelectorCases, ::testing::ValuesIn(CaseNames()), [](const auto& info) {
-    std::string name = info.param;
-    std::replace_if(
-        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Golden, SelectorCases,
+                         ::testing::ValuesIn(testing_host::CaseNames(kCasesFolder, ".case")),
+                         testing_host::CaseTestName);
 
 } // namespace
 } // namespace html
