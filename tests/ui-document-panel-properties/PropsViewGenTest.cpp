@@ -1,9 +1,6 @@
-// The generator's naming rules, which the page's lookups and the remembered choices rely on.
+// The generator's naming rules, which the page's lookups and the remembered choices rely on, its
+// queue of pending tasks, and its name for an object without a context.
 #include "ui-document-panel-properties/PropsViewGen.h"
-
-#include "host/UIHandler.h"
-#include "tests/support/TestHost.h"
-#include "ui-document-panel-properties/PanelParts.h"
 
 #include <gtest/gtest.h>
 
