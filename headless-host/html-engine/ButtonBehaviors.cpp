@@ -52,7 +52,7 @@ void ForEachField(Window& window, Element& form, Visit visit) {
             node = NextInTreeOrderSkippingChildren(element, form);
             continue;
         }
-        Behavior* behavior = window.BehaviorOf(element);
+        Behavior* behavior = window.Runtime().BehaviorOf(element);
         if (behavior != nullptr && behavior->IsFormField() && element.HasAttribute("name")) {
             visit(element, *behavior);
         }
@@ -83,7 +83,7 @@ public:
     }
     ClickAction OnClick(Window& window, Element& self, Element&) override {
         SetChecked(window, self, !IsChecked(self));
-        window.FireBehaviorEvent(kButtonStateChanged, self, &self);
+        window.Events().FireBehaviorEvent(kButtonStateChanged, self, &self);
         return ClickAction::ButtonClick;
     }
     Element* FocusTarget(Element& self) override { return &self; }
@@ -107,7 +107,7 @@ public:
     ClickAction OnClick(Window& window, Element& self, Element&) override {
         if (!IsChecked(self)) {
             Check(window, self);
-            window.FireBehaviorEvent(kButtonStateChanged, self, &self);
+            window.Events().FireBehaviorEvent(kButtonStateChanged, self, &self);
         }
         return ClickAction::ButtonClick;
     }
@@ -127,7 +127,7 @@ public:
                  node = NextInTreeOrder(*node, *scope)) {
                 if (node->IsElement() && node != &self) {
                     auto& other = static_cast<Element&>(*node);
-                    Behavior* behavior = window.BehaviorOf(other);
+                    Behavior* behavior = window.Runtime().BehaviorOf(other);
                     const std::string* otherName = other.GetAttribute("name");
                     if (behavior != nullptr && behavior->IsRadio() && otherName != nullptr &&
                         *otherName == *name) {

@@ -184,7 +184,7 @@ public:
             return moveCaret(length);
         case kKeyBackspace:
         case kKeyDelete: {
-            if (!IsEditable(window, self)) {
+            if (!IsEditable(self)) {
                 return true;
             }
             auto [from, to] = Selection(length);
@@ -202,7 +202,7 @@ public:
         }
         case kKeyEnter:
             if (kind_ == EditKind::TextArea || kind_ == EditKind::PlainText) {
-                if (IsEditable(window, self)) {
+                if (IsEditable(self)) {
                     auto [from, to] = Selection(length);
                     Replace(window, self, from, to, L"\n");
                 }
@@ -222,7 +222,7 @@ public:
     }
 
     bool OnChar(Window& window, Element& self, wchar_t character) override {
-        if ((character < 0x20 && character != L'\t') || character == 0x7F || !IsEditable(window, self) ||
+        if ((character < 0x20 && character != L'\t') || character == 0x7F || !IsEditable(self) ||
             !Accepts(self, character)) {
             return false;
         }
@@ -308,8 +308,8 @@ private:
         return {from, to};
     }
 
-    bool IsEditable(Window& window, const Element& self) const {
-        return !window.IsDisabled(self) && (self.State() & ElementState::kReadOnly) == 0 &&
+    bool IsEditable(const Element& self) const {
+        return !ElementStates::IsDisabled(self) && (self.State() & ElementState::kReadOnly) == 0 &&
                !AttributeFlag(self, "readonly");
     }
 
@@ -346,7 +346,7 @@ private:
     // A caption's edits are its select's: the select is the target, the caption the source.
     void Fire(Window& window, Element& self, std::uint32_t code) {
         Element* target = kind_ == EditKind::Caption && self.Parent() != nullptr ? self.Parent() : &self;
-        window.FireBehaviorEvent(code, *target, &self);
+        window.Events().FireBehaviorEvent(code, *target, &self);
     }
 
     EditKind kind_;
@@ -382,13 +382,13 @@ public:
 
     bool ChangeByUser(Window& window, Element& self, const Value& value) override {
         auto number = NumberOf(value);
-        if (!number || window.IsDisabled(self)) {
+        if (!number || ElementStates::IsDisabled(self)) {
             return false;
         }
         if (*number != value_) {
             value_ = *number;
             window.NoteChange();
-            window.FireBehaviorEvent(kButtonStateChanged, self, &self);
+            window.Events().FireBehaviorEvent(kButtonStateChanged, self, &self);
         }
         return true;
     }

@@ -3,6 +3,7 @@
 #include "headless-host/html-engine/Element.h"
 #include "headless-host/html-engine/ElementHandle.h"
 #include "headless-host/html-engine/InlineStyle.h"
+#include "headless-host/html-engine/Layout.h"
 #include "headless-host/html-engine/MarkupSerializer.h"
 #include "headless-host/html-engine/SelectorError.h"
 #include "headless-host/html-engine/SelectorQuery.h"
@@ -554,7 +555,7 @@ HtmlResult GetElementState(HELEMENT element, std::uint32_t* state) {
     if (HtmlResult result = Use(element, target); result != kHtmlOk) {
         return result;
     }
-    *state = target.window->State(*target.element);
+    *state = ElementStates::Of(*target.element);
     return kHtmlOk;
 }
 
@@ -565,7 +566,7 @@ HtmlResult SetElementState(HELEMENT element, std::uint32_t bitsToSet, std::uint3
         if (HtmlResult result = Use(element, target, Access::Change); result != kHtmlOk) {
             return result;
         }
-        target.window->ChangeState(*target.element, bitsToSet, bitsToClear);
+        target.window->States().Change(*target.element, bitsToSet, bitsToClear);
         return kHtmlOk;
     });
 }
@@ -609,7 +610,7 @@ HtmlResult GetElementLocation(HELEMENT element, RECT* location, std::uint32_t ar
         if (HtmlResult result = Use(element, target); result != kHtmlOk) {
             return result;
         }
-        *location = target.window->Location(*target.element);
+        *location = target.window->Geometry().Location(*target.element);
         return kHtmlOk;
     });
 }
@@ -623,7 +624,7 @@ HtmlResult GetElementIntrinsicHeight(HELEMENT element, std::int32_t forWidth, st
         if (HtmlResult result = Use(element, target); result != kHtmlOk) {
             return result;
         }
-        *height = target.window->IntrinsicHeight(*target.element, forWidth);
+        *height = Layout::IntrinsicHeight(*target.element, forWidth);
         return kHtmlOk;
     });
 }
@@ -667,7 +668,7 @@ HtmlResult ShowPopup(HELEMENT popup, HELEMENT anchor, std::uint32_t) {
             !window.IsInDocument(*anchorTarget.element)) {
             return kHtmlOperationFailed;
         }
-        window.ShowPopup(*popupTarget.element, *anchorTarget.element);
+        window.Popups().Show(*popupTarget.element, *anchorTarget.element);
         return kHtmlOk;
     });
 }
@@ -678,7 +679,7 @@ HtmlResult HidePopup(HELEMENT popup) {
         if (HtmlResult result = Use(popup, target, Access::Change); result != kHtmlOk) {
             return result;
         }
-        target.window->HidePopup(*target.element);
+        target.window->Popups().Hide(*target.element);
         return kHtmlOk;
     });
 }
@@ -735,7 +736,8 @@ HtmlResult CallScriptingMethod(HELEMENT element, const char* name, const HtmlVal
             arguments.push_back(Value::FromRaw(argv[i]));
         }
         Value answer;
-        HtmlResult code = target.window->CallScriptingMethod(*target.element, name, arguments, answer);
+        HtmlResult code =
+            target.window->Runtime().CallScriptingMethod(*target.element, name, arguments, answer);
         if (code == kHtmlOk && result != nullptr) {
             return Give(answer, result);
         }
@@ -752,7 +754,7 @@ HtmlResult ExecuteBehaviorCommand(HELEMENT element, const char* command, std::ui
         if (HtmlResult result = Use(element, target, Access::Change); result != kHtmlOk) {
             return result;
         }
-        const bool done = target.window->ExecuteCommand(*target.element, command);
+        const bool done = target.window->Runtime().ExecuteCommand(*target.element, command);
         if (handled != nullptr) {
             *handled = done ? 1 : 0;
         }
@@ -768,7 +770,7 @@ HtmlResult AttachEventHandler(HELEMENT element, ServiceObject* handler) {
         if (HtmlResult result = Use(element, target, Access::Change); result != kHtmlOk) {
             return result;
         }
-        return target.window->AttachHandler(*target.element, handler);
+        return target.window->Runtime().AttachHandler(*target.element, handler);
     });
 }
 
@@ -778,7 +780,7 @@ HtmlResult DetachEventHandler(HELEMENT element, ServiceObject* handler) {
         if (HtmlResult result = Use(element, target, Access::Change); result != kHtmlOk) {
             return result;
         }
-        return target.window->DetachHandler(*target.element, handler);
+        return target.window->Runtime().DetachHandler(*target.element, handler);
     });
 }
 

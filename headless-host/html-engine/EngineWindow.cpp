@@ -33,16 +33,16 @@ void EngineWindow::LoadHtml(std::string_view utf8, const std::string& url) {
     OnUIThread(*impl_).LoadHtml(utf8, url);
 }
 const std::vector<std::string>& EngineWindow::LoadDiagnostics() const {
-    return OnUIThread(*impl_).LoadDiagnostics();
+    return OnUIThread(*impl_).Loader().Diagnostics();
 }
 std::string EngineWindow::DocumentHtml() const {
     return MarkupSerializer::OuterHtml(OnUIThread(*impl_).Root());
 }
 void EngineWindow::SetResourceReader(ResourceReader reader) {
-    OnUIThread(*impl_).SetResourceReader(std::move(reader));
+    OnUIThread(*impl_).Loader().SetResourceReader(std::move(reader));
 }
 void EngineWindow::SetTranslator(Translator translator) {
-    OnUIThread(*impl_).SetTranslator(std::move(translator));
+    OnUIThread(*impl_).Localization().SetTranslator(std::move(translator));
 }
 void EngineWindow::SetErrorReporter(ErrorReporter reporter) {
     OnUIThread(*impl_).SetErrorReporter(std::move(reporter));
@@ -51,41 +51,42 @@ void EngineWindow::SetWindowContext(ServiceObject* context) {
     OnUIThread(*impl_).SetWindowContext(context);
 }
 void EngineWindow::BindBehavior(std::string selector, std::string behavior) {
-    OnUIThread(*impl_).BindBehavior(std::move(selector), std::move(behavior));
+    OnUIThread(*impl_).Bindings().BindBehavior(std::move(selector), std::move(behavior));
 }
 void EngineWindow::RegisterScriptMethod(std::string name, ScriptMethod method, std::string selector) {
-    OnUIThread(*impl_).RegisterScriptMethod(std::move(name), std::move(method), std::move(selector));
+    OnUIThread(*impl_).Bindings().RegisterScriptMethod(std::move(name), std::move(method),
+                                                       std::move(selector));
 }
 void EngineWindow::WhenBound(std::string selector, ElementInitializer initializer) {
-    OnUIThread(*impl_).WhenBound(std::move(selector), std::move(initializer));
+    OnUIThread(*impl_).Bindings().WhenBound(std::move(selector), std::move(initializer));
 }
 void EngineWindow::Resize(std::int32_t width, std::int32_t height) {
-    OnUIThread(*impl_).Resize(width, height);
+    OnUIThread(*impl_).Geometry().Resize(width, height);
 }
 void EngineWindow::MoveTo(POINT screenOrigin) {
-    OnUIThread(*impl_).MoveTo(screenOrigin);
+    OnUIThread(*impl_).Geometry().MoveTo(screenOrigin);
 }
 void EngineWindow::SetVisibleScreenArea(RECT area) {
-    OnUIThread(*impl_).SetVisibleScreenArea(area);
+    OnUIThread(*impl_).Geometry().SetVisibleScreenArea(area);
 }
 
 void EngineWindow::NotifyLocaleChanged() {
-    OnUIThread(*impl_).NotifyLocaleChanged();
+    OnUIThread(*impl_).Runtime().NotifyLocaleChanged();
 }
 
 std::uint64_t EngineWindow::BehaviorEventCount(std::uint32_t code) const {
-    return OnUIThread(*impl_).BehaviorEventCount(code);
+    return OnUIThread(*impl_).Events().BehaviorEventCount(code);
 }
 
 std::vector<so::Ref> EngineWindow::HandlersOf(HELEMENT element) const {
     HandleTarget target = HandleTable::Instance().Resolve(element);
     if (!target || target.window != impl_.get())
         return {};
-    return OnUIThread(*impl_).HandlersOf(*target.element);
+    return OnUIThread(*impl_).Runtime().HandlersOf(*target.element);
 }
 
 void EngineWindow::ForgetBehaviorEvents() {
-    OnUIThread(*impl_).ForgetBehaviorEvents();
+    OnUIThread(*impl_).Events().ForgetBehaviorEvents();
 }
 
 } // namespace html

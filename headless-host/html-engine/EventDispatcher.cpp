@@ -2,14 +2,31 @@
 
 #include "headless-host/html-engine/Element.h"
 #include "headless-host/html-engine/ElementHandle.h"
+#include "headless-host/html-engine/ElementTree.h"
 #include "headless-host/html-engine/Window.h"
 #include "host/UIHandler.h"
 #include "service-common/HostCall.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace html {
+
+bool EventDispatcher::FireBehaviorEvent(std::uint32_t code, Element& target, Element* source,
+                                        std::uintptr_t reason, const Value& data) {
+    std::shared_ptr<Element> pin = Shared(target);
+    ScopedHandle targetHandle(target, &window_);
+    std::optional<ScopedHandle> sourceHandle;
+    if (source != nullptr) {
+        sourceHandle.emplace(*source, &window_);
+    }
+    HtmlBehaviorEventParams params{code, targetHandle.Get(), sourceHandle ? sourceHandle->Get() : nullptr,
+                                   reason, data.ToRaw()};
+    bool handled = Behavior(target, params);
+    Value::ClearRaw(params.data);
+    return handled;
+}
 
 template <class Call>
 bool EventDispatcher::Deliver(Element& target, std::uint32_t group, bool bubble, Call call) {
@@ -17,12 +34,12 @@ bool EventDispatcher::Deliver(Element& target, std::uint32_t group, bool bubble,
     // neither who else gets this event nor whether they are still alive.
     std::vector<std::shared_ptr<Element>> path;
     for (Element* element = &target; element != nullptr; element = bubble ? element->Parent() : nullptr) {
-        path.push_back(std::static_pointer_cast<Element>(element->shared_from_this()));
+        path.push_back(Shared(*element));
     }
     for (const auto& element : path) {
-        for (const so::Ref& handler : window_.HandlersOf(*element)) {
+        for (const so::Ref& handler : window_.Runtime().HandlersOf(*element)) {
             // Detached by an earlier handler of this very event: it no longer gets events.
-            if (!window_.IsAttached(*element, handler.Get()) ||
+            if (!window_.Runtime().IsAttached(*element, handler.Get()) ||
                 (SubscribedEvents(handler.Get()) & group) == 0) {
                 continue;
             }
@@ -51,12 +68,17 @@ std::uint32_t EventDispatcher::SubscribedEvents(ServiceObject* handler) {
 }
 
 bool EventDispatcher::Behavior(Element& target, HtmlBehaviorEventParams& params) {
-    window_.CountBehaviorEvent(params.cmd);
+    ++behaviorEventCounts_[params.cmd];
     return Deliver(target, kHandleBehaviorEvent, true, [&](ServiceObject* handler, HELEMENT element) {
         std::uint8_t handled = 0;
         auto code = so::Call<host::UIHandler::HandleEvent>(handler, &handled, element, &params);
         return code && *code == so::kOk && handled != 0;
     });
+}
+
+std::uint64_t EventDispatcher::BehaviorEventCount(std::uint32_t code) const {
+    auto found = behaviorEventCounts_.find(code);
+    return found != behaviorEventCounts_.end() ? found->second : 0;
 }
 
 bool EventDispatcher::Mouse(Element& target, HtmlMouseParams& params) {

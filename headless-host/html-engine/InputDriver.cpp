@@ -3,6 +3,7 @@
 #include "headless-host/html-engine/Behavior.h"
 #include "headless-host/html-engine/Element.h"
 #include "headless-host/html-engine/ElementHandle.h"
+#include "headless-host/html-engine/ElementTree.h"
 #include "headless-host/html-engine/EngineWindow.h"
 #include "headless-host/html-engine/SelectorQuery.h"
 #include "headless-host/html-engine/Window.h"
@@ -78,7 +79,7 @@ wchar_t CharacterFor(std::uint32_t virtualKey, std::uint32_t modifiers) {
 
 } // namespace
 
-InputDriver::InputDriver(EngineWindow& window) : window_(window.Impl()) {}
+InputDriver::InputDriver(EngineWindow& window) : window_(window.Impl()), defaults_(window_) {}
 
 Element* InputDriver::Resolve(HELEMENT handle) const {
     HandleTarget target = HandleTable::Instance().Resolve(handle);
@@ -90,7 +91,7 @@ Element* InputDriver::Resolve(HELEMENT handle) const {
 }
 
 bool InputDriver::SendMouse(Element& target, std::uint32_t command) {
-    RECT box = window_.Location(target);
+    RECT box = window_.Geometry().Location(target);
     POINT inView{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
     ScopedHandle handle(target, &window_);
     HtmlMouseParams params{command, handle.Get(),     POINT{inView.x - box.left, inView.y - box.top},
@@ -99,9 +100,8 @@ bool InputDriver::SendMouse(Element& target, std::uint32_t command) {
 }
 
 bool InputDriver::SendKey(std::uint32_t command, std::uint32_t keyCode, std::uint32_t modifiers) {
-    std::shared_ptr<Element> target =
-        window_.Focus() != nullptr ? std::static_pointer_cast<Element>(window_.Focus()->shared_from_this())
-                                   : std::static_pointer_cast<Element>(window_.Root().shared_from_this());
+    Element* focus = window_.Focus().Current();
+    std::shared_ptr<Element> target = Shared(focus != nullptr ? *focus : window_.Root());
     ScopedHandle handle(*target, &window_);
     HtmlKeyParams params{command, handle.Get(), keyCode, modifiers};
     return window_.Events().Key(*target, params);
@@ -109,25 +109,25 @@ bool InputDriver::SendKey(std::uint32_t command, std::uint32_t keyCode, std::uin
 
 bool InputDriver::Click(HELEMENT handle) {
     Element* element = Resolve(handle);
-    if (element == nullptr || window_.IsDisabled(*element)) {
+    if (element == nullptr || ElementStates::IsDisabled(*element)) {
         return false;
     }
-    std::shared_ptr<Element> target = std::static_pointer_cast<Element>(element->shared_from_this());
+    std::shared_ptr<Element> target = Shared(*element);
     window_.NoteChange();
-    window_.DismissPopupsOutside(*target);
+    window_.Popups().DismissOutside(*target);
     if (!window_.IsInDocument(*target)) {
         return true; // a dismissal took it away: the press landed on nothing
     }
     for (Element* candidate = target.get(); candidate != nullptr; candidate = candidate->Parent()) {
-        if (Element* focusTarget = window_.FocusTargetFor(*candidate)) {
-            window_.MoveFocus(focusTarget, kByMouse);
+        if (Element* focusTarget = window_.Focus().TargetFor(*candidate)) {
+            window_.Focus().Move(focusTarget, kByMouse);
             break;
         }
     }
     SendMouse(*target, kMouseDown);
     SendMouse(*target, kMouseUp);
-    if (window_.IsInDocument(*target) && !window_.IsDisabled(*target)) {
-        window_.ClickDefaultAction(*target);
+    if (window_.IsInDocument(*target) && !ElementStates::IsDisabled(*target)) {
+        defaults_.Click(*target);
     }
     return true;
 }
@@ -140,7 +140,7 @@ bool InputDriver::TypeCharacter(wchar_t character) {
         // A tab character in typed (or pasted) text, not the Tab key: it goes to the focused field
         // as a character; the key, which moves the focus, is PressKey's.
         if (!SendKey(kKeyChar, std::uint32_t(character), 0)) {
-            window_.CharDefaultAction(character);
+            defaults_.Char(character);
         }
         return true;
     }
@@ -149,7 +149,7 @@ bool InputDriver::TypeCharacter(wchar_t character) {
     HeldModifiers held(modifiers, key);
     SendKey(kKeyDown, key, modifiers);
     if (!SendKey(kKeyChar, std::uint32_t(character), modifiers)) {
-        window_.CharDefaultAction(character);
+        defaults_.Char(character);
     }
     SendKey(kKeyUp, key, modifiers);
     return true;
@@ -157,15 +157,15 @@ bool InputDriver::TypeCharacter(wchar_t character) {
 
 bool InputDriver::TypeText(HELEMENT handle, std::wstring_view text) {
     Element* element = Resolve(handle);
-    if (element == nullptr || window_.IsDisabled(*element)) {
+    if (element == nullptr || ElementStates::IsDisabled(*element)) {
         return false;
     }
     window_.NoteChange();
-    Element* focusTarget = window_.FocusTargetFor(*element);
+    Element* focusTarget = window_.Focus().TargetFor(*element);
     if (focusTarget == nullptr) {
         return false;
     }
-    if (window_.Focus() != focusTarget && !window_.MoveFocus(focusTarget, kByMouse)) {
+    if (window_.Focus().Current() != focusTarget && !window_.Focus().Move(focusTarget, kByMouse)) {
         return false;
     }
     for (wchar_t character : text) {
@@ -181,11 +181,11 @@ bool InputDriver::PressKey(std::uint32_t virtualKey, std::uint32_t modifiers) {
     window_.NoteChange();
     HeldModifiers held(modifiers, virtualKey);
     if (!SendKey(kKeyDown, virtualKey, modifiers)) {
-        window_.KeyDownDefaultAction(virtualKey, modifiers);
+        defaults_.KeyDown(virtualKey, modifiers);
     }
     if (wchar_t character = CharacterFor(virtualKey, modifiers); character != 0) {
         if (!SendKey(kKeyChar, std::uint32_t(character), modifiers)) {
-            window_.CharDefaultAction(character);
+            defaults_.Char(character);
         }
     }
     SendKey(kKeyUp, virtualKey, modifiers);
@@ -211,7 +211,7 @@ bool InputDriver::ChooseOption(HELEMENT handle, std::wstring_view value) {
     // Options in a drop-down of the select itself are reachable only with the drop-down open.
     for (Element* element = option->Parent(); element != nullptr && element != select;
          element = element->Parent()) {
-        if (element->TagName() == "popup" && !window_.IsPopupShown(*element)) {
+        if (element->TagName() == "popup" && !window_.Popups().IsShown(*element)) {
             ScopedHandle selectHandle(*select, &window_);
             Click(selectHandle.Get());
             break;
@@ -227,7 +227,7 @@ bool InputDriver::ExpandTab(HELEMENT tab) {
 }
 
 bool InputDriver::DismissPopup() {
-    if (window_.Popups().empty()) {
+    if (window_.Popups().Shown().empty()) {
         return false;
     }
     return PressKey(kKeyEscape);
@@ -243,17 +243,17 @@ bool InputDriver::MoveFocus(HELEMENT handle) {
     if (element == nullptr) {
         return false;
     }
-    Element* focusTarget = window_.FocusTargetFor(*element);
-    return window_.MoveFocus(focusTarget != nullptr ? focusTarget : element, kByMouse);
+    Element* focusTarget = window_.Focus().TargetFor(*element);
+    return window_.Focus().Move(focusTarget != nullptr ? focusTarget : element, kByMouse);
 }
 
 bool InputDriver::ChangeValue(HELEMENT handle, const Value& value) {
     Element* element = Resolve(handle);
-    if (element == nullptr || window_.IsDisabled(*element)) {
+    if (element == nullptr || ElementStates::IsDisabled(*element)) {
         return false;
     }
     window_.NoteChange();
-    Behavior* behavior = window_.BehaviorOf(*element);
+    Behavior* behavior = window_.Runtime().BehaviorOf(*element);
     return behavior != nullptr && behavior->ChangeByUser(window_, *element, value);
 }
 

@@ -2,6 +2,7 @@
 // engine raises for it, in the same order. Tests and the host program drive pages through it.
 #pragma once
 
+#include "headless-host/html-engine/DefaultActions.h"
 #include "headless-host/html-engine/HtmlEngineExport.h"
 #include "headless-host/html-engine/Value.h"
 #include "host/HtmlEngineApi.h"
@@ -65,6 +66,7 @@ private:
     bool TypeCharacter(wchar_t character);
 
     Window& window_;
+    DefaultActions defaults_;
 };
 
 } // namespace html

@@ -5,6 +5,7 @@
 #include "headless-host/html-engine/AsciiText.h"
 #include "headless-host/html-engine/Element.h"
 #include "headless-host/html-engine/ElementState.h"
+#include "headless-host/html-engine/ElementTree.h"
 #include "headless-host/html-engine/Window.h"
 #include "service-common/TextConversion.h"
 
@@ -91,8 +92,8 @@ Element* OptionAt(Element& select, Element& target) {
     return nullptr;
 }
 
-bool IsOptionEnabled(Window& window, const Element& option) {
-    return !window.IsDisabled(option) && !option.HasAttribute("disabled");
+bool IsOptionEnabled(const Element& option) {
+    return !ElementStates::IsDisabled(option) && !option.HasAttribute("disabled");
 }
 
 void MakeCurrent(Window& window, Element& select, Element* current) {
@@ -135,9 +136,9 @@ public:
     // Choosing an option reports the change even when it was current already: a user's choice.
     ClickAction OnClick(Window& window, Element& self, Element& target) override {
         Element* option = OptionAt(self, target);
-        if (option != nullptr && IsOptionEnabled(window, *option)) {
+        if (option != nullptr && IsOptionEnabled(*option)) {
             MakeCurrent(window, self, option);
-            window.FireBehaviorEvent(kSelectStateChanged, self, &self);
+            window.Events().FireBehaviorEvent(kSelectStateChanged, self, &self);
         }
         return ClickAction::Consumed;
     }
@@ -147,7 +148,7 @@ public:
             return false;
         }
         auto options = Options(self);
-        std::erase_if(options, [&](Element* option) { return !IsOptionEnabled(window, *option); });
+        std::erase_if(options, [&](Element* option) { return !IsOptionEnabled(*option); });
         if (options.empty()) {
             return true;
         }
@@ -159,7 +160,7 @@ public:
         }
         if (options[index] != CurrentOption(self)) {
             MakeCurrent(window, self, options[index]);
-            window.FireBehaviorEvent(kSelectStateChanged, self, &self);
+            window.Events().FireBehaviorEvent(kSelectStateChanged, self, &self);
         }
         return true;
     }
@@ -210,7 +211,7 @@ public:
         if (Element* current = CurrentOption(self); current != nullptr && caption->TextContent().empty()) {
             caption->SetTextContent(OptionText(*current));
         }
-        window.BehaviorOf(*caption); // binds the editable caption
+        window.Runtime().BehaviorOf(*caption); // binds the editable caption
         window.NoteChange();
     }
 
@@ -247,20 +248,20 @@ public:
 
     ClickAction OnClick(Window& window, Element& self, Element& target) override {
         Element* popup = ChildByTag(self, "popup");
-        if (popup == nullptr || window.IsDisabled(self)) {
+        if (popup == nullptr || ElementStates::IsDisabled(self)) {
             return ClickAction::Consumed;
         }
         if (IsInside(target, *popup)) {
             Element* option = OptionAt(self, target);
-            if (option != nullptr && IsOptionEnabled(window, *option)) {
+            if (option != nullptr && IsOptionEnabled(*option)) {
                 Choose(window, self, *option);
             }
             return ClickAction::Consumed;
         }
-        if (window.IsPopupShown(*popup)) {
-            window.HidePopup(*popup);
+        if (window.Popups().IsShown(*popup)) {
+            window.Popups().Hide(*popup);
         } else {
-            window.ShowPopup(*popup, self);
+            window.Popups().Show(*popup, self);
         }
         return ClickAction::Consumed;
     }
@@ -284,7 +285,7 @@ public:
     void OnPopupHidden(Window& window, Element& self, Element& popup, bool) override {
         if (&popup == ChildByTag(self, "popup") && window.IsInDocument(self)) {
             if (Element* target = FocusTarget(self)) {
-                window.RequestFocus(*target, kByPopup);
+                window.Focus().Request(*target, kByPopup);
             }
         }
     }
@@ -299,15 +300,6 @@ private:
             }
         }
         return nullptr;
-    }
-
-    static bool IsInside(const Element& node, const Element& container) {
-        for (const Element* element = &node; element != nullptr; element = element->Parent()) {
-            if (element == &container) {
-                return true;
-            }
-        }
-        return false;
     }
 
     static std::string CaptionText(Element& self) {
@@ -327,9 +319,9 @@ private:
         MakeCurrent(window, self, &option);
         SetCaption(window, self, OptionText(option));
         if (Element* popup = ChildByTag(self, "popup")) {
-            window.HidePopup(*popup);
+            window.Popups().Hide(*popup);
         }
-        window.FireBehaviorEvent(kSelectStateChanged, self, &self);
+        window.Events().FireBehaviorEvent(kSelectStateChanged, self, &self);
     }
 
     bool editable_ = false;

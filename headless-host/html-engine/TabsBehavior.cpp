@@ -50,19 +50,19 @@ public:
         std::shared_ptr<Element> chosenPanel;
         for (const auto& other : Tabs(self)) {
             if (other.get() != &tab) {
-                window.ChangeState(*other, 0, kStateCurrent | kStateExpanded);
+                window.States().Change(*other, 0, kStateCurrent | kStateExpanded);
             }
         }
         for (const auto& panel : Panels(self)) {
             if (*panel->GetAttribute("name") == *name) {
                 chosenPanel = panel;
             } else {
-                window.ChangeState(*panel, kStateCollapsed, 0);
+                window.States().Change(*panel, kStateCollapsed, 0);
             }
         }
-        window.ChangeState(tab, kStateCurrent | kStateExpanded, 0);
+        window.States().Change(tab, kStateCurrent | kStateExpanded, 0);
         if (chosenPanel) {
-            window.ChangeState(*chosenPanel, kStateExpanded, 0);
+            window.States().Change(*chosenPanel, kStateExpanded, 0);
         }
         return true;
     }
@@ -72,7 +72,7 @@ public:
             for (Element* element = &target; element != nullptr && element != &self;
                  element = element->Parent()) {
                 if (element == tab.get()) {
-                    if (!window.IsDisabled(*tab)) {
+                    if (!ElementStates::IsDisabled(*tab)) {
                         Select(window, self, *tab);
                     }
                     return ClickAction::Consumed;
@@ -99,7 +99,7 @@ public:
         }
         if (name == "select_first") {
             for (const auto& tab : Tabs(self)) {
-                if (!window.IsDisabled(*tab)) {
+                if (!ElementStates::IsDisabled(*tab)) {
                     return Value::Bool(Select(window, self, *tab));
                 }
             }
