@@ -21,15 +21,14 @@ struct Command {
     static constexpr const char* kName = "Command";
     // Called once by the document, before the first DO: the command's unique id, its command class
     // atom, and the parameter block given to BLDocument::ExecuteCommand (borrowed for the call).
-    using Initialize = so::Method<0, SOResult(SOAtom uniqueId, SOAtom commandName, const void* parameters)>;
-    using DO = so::Method<1, SOResult()>;
-    using UNDO = so::Method<2, SOResult()>;
+    using Initialize =
+        so::Method<0, SOResult(SOAtom uniqueId, SOAtom commandName, const void* parameters), "Initialize">;
+    using DO = so::Method<1, SOResult(), "DO">;
+    using UNDO = so::Method<2, SOResult(), "UNDO">;
     // 3 for a null out-pointer.
-    using GetUniqueCommandID = so::Method<3, SOResult(SOAtom* id)>;
-    using GetCommandName = so::Method<4, SOResult(SOAtom* name)>;
+    using GetUniqueCommandID = so::Method<3, SOResult(SOAtom* id), "GetUniqueCommandID">;
+    using GetCommandName = so::Method<4, SOResult(SOAtom* name), "GetCommandName">;
     using Methods = so::MethodList<Initialize, DO, UNDO, GetUniqueCommandID, GetCommandName>;
-    static constexpr const char* kMethodNames[] = {"Initialize", "DO", "UNDO", "GetUniqueCommandID",
-                                                   "GetCommandName"};
 };
 
 // The parameter block of "SetActionPropDataCommand": the property and the new action (borrowed; the
@@ -64,11 +63,12 @@ struct ExecuteNotification {
         using Arguments = TaskArguments;
     };
     static constexpr std::uint32_t kEventCount = 3;
-    using Subscribe = so::Method<0, SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
-                                             HostEventCookie* cookie)>;
-    using Unsubscribe = so::Method<1, SOResult(HostEventCookie cookie)>;
+    using Subscribe = so::Method<0,
+                                 SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
+                                          HostEventCookie* cookie),
+                                 "Subscribe">;
+    using Unsubscribe = so::Method<1, SOResult(HostEventCookie cookie), "Unsubscribe">;
     using Methods = so::MethodList<Subscribe, Unsubscribe>;
-    static constexpr const char* kMethodNames[] = {"Subscribe", "Unsubscribe"};
 };
 
 // The document's progress reports for long operations (loading, saving).
@@ -115,11 +115,12 @@ struct ProgressNotification {
         using Arguments = FinishedArguments;
     };
     static constexpr std::uint32_t kEventCount = 6;
-    using Subscribe = so::Method<0, SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
-                                             HostEventCookie* cookie)>;
-    using Unsubscribe = so::Method<1, SOResult(HostEventCookie cookie)>;
+    using Subscribe = so::Method<0,
+                                 SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
+                                          HostEventCookie* cookie),
+                                 "Subscribe">;
+    using Unsubscribe = so::Method<1, SOResult(HostEventCookie cookie), "Unsubscribe">;
     using Methods = so::MethodList<Subscribe, Unsubscribe>;
-    static constexpr const char* kMethodNames[] = {"Subscribe", "Unsubscribe"};
 };
 
 // An open document.
@@ -144,45 +145,34 @@ struct BLDocument {
     static constexpr std::uint32_t kEventCount = 2;
 
     // The document's file name.
-    using GetName = so::Method<0, SOResult(const wchar_t** name)>;
-    using Subscribe = so::Method<1, SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
-                                             HostEventCookie* cookie)>;
-    using Unsubscribe = so::Method<2, SOResult(HostEventCookie cookie)>;
-    using GetExecuteNotification = so::Method<3, SOResult(ServiceObject** notification)>;
-    using GetProgressNotification = so::Method<4, SOResult(ServiceObject** notification)>;
+    using GetName = so::Method<0, SOResult(const wchar_t** name), "GetName">;
+    using Subscribe = so::Method<1,
+                                 SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
+                                          HostEventCookie* cookie),
+                                 "Subscribe">;
+    using Unsubscribe = so::Method<2, SOResult(HostEventCookie cookie), "Unsubscribe">;
+    using GetExecuteNotification =
+        so::Method<3, SOResult(ServiceObject** notification), "GetExecuteNotification">;
+    using GetProgressNotification =
+        so::Method<4, SOResult(ServiceObject** notification), "GetProgressNotification">;
     // Undo and redo the last step; 1 when there is none.
-    using Undo = so::Method<5, SOResult()>;
-    using Redo = so::Method<6, SOResult()>;
-    using GetUndoCount = so::Method<7, SOResult(std::uint32_t* count)>;
-    using GetRedoCount = so::Method<8, SOResult(std::uint32_t* count)>;
-    using GetPageCount = so::Method<9, SOResult(std::uint32_t* count)>;
+    using Undo = so::Method<5, SOResult(), "Undo">;
+    using Redo = so::Method<6, SOResult(), "Redo">;
+    using GetUndoCount = so::Method<7, SOResult(std::uint32_t* count), "GetUndoCount">;
+    using GetRedoCount = so::Method<8, SOResult(std::uint32_t* count), "GetRedoCount">;
+    using GetPageCount = so::Method<9, SOResult(std::uint32_t* count), "GetPageCount">;
     // The PDF core library's document handle (borrowed); 1 and null when the document has none.
-    using GetPdfDocument = so::Method<20, SOResult(void** document)>;
+    using GetPdfDocument = so::Method<20, SOResult(void** document), "GetPdfDocument">;
     // Runs the command registered under `commandAtom` with the "CommandsManager" as one undoable step:
     // the factory makes it, Initialize gets `parameters`, DO runs. `flags` must be 0. A failing DO
     // leaves no step and gives its failure.
     using ExecuteCommand =
-        so::Method<36, SOResult(SOAtom commandAtom, const void* parameters, std::uint32_t flags)>;
+        so::Method<36, SOResult(SOAtom commandAtom, const void* parameters, std::uint32_t flags),
+                   "ExecuteCommand">;
 
     using Methods =
         so::MethodList<GetName, Subscribe, Unsubscribe, GetExecuteNotification, GetProgressNotification, Undo,
                        Redo, GetUndoCount, GetRedoCount, GetPageCount, GetPdfDocument, ExecuteCommand>;
-    static constexpr std::array<const char*, 37> kMethodNames = [] {
-        std::array<const char*, 37> names{};
-        names[0] = "GetName";
-        names[1] = "Subscribe";
-        names[2] = "Unsubscribe";
-        names[3] = "GetExecuteNotification";
-        names[4] = "GetProgressNotification";
-        names[5] = "Undo";
-        names[6] = "Redo";
-        names[7] = "GetUndoCount";
-        names[8] = "GetRedoCount";
-        names[9] = "GetPageCount";
-        names[20] = "GetPdfDocument";
-        names[36] = "ExecuteCommand";
-        return names;
-    }();
 };
 
 // The selected objects of a view. A selection does not change: selecting other objects makes a new
@@ -201,34 +191,19 @@ struct BLSelection {
     };
     static constexpr std::uint32_t kEventCount = 2;
 
-    using GetObjectCount = so::Method<0, SOResult(std::uint32_t* count)>;
+    using GetObjectCount = so::Method<0, SOResult(std::uint32_t* count), "GetObjectCount">;
     // The name of a selected object; 3 for an index beyond the count.
-    using GetObjectName = so::Method<1, SOResult(std::uint32_t index, const wchar_t** name)>;
-    using Subscribe = so::Method<2, SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
-                                             HostEventCookie* cookie)>;
-    using Unsubscribe = so::Method<3, SOResult(HostEventCookie cookie)>;
+    using GetObjectName = so::Method<1, SOResult(std::uint32_t index, const wchar_t** name), "GetObjectName">;
+    using Subscribe = so::Method<2,
+                                 SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
+                                          HostEventCookie* cookie),
+                                 "Subscribe">;
+    using Unsubscribe = so::Method<3, SOResult(HostEventCookie cookie), "Unsubscribe">;
     // The properties of the selected objects (BLPropertiesContext); the same context on every call.
-    using GetPropertiesContext = so::Method<16, SOResult(ServiceObject** context)>;
+    using GetPropertiesContext = so::Method<16, SOResult(ServiceObject** context), "GetPropertiesContext">;
 
     using Methods =
         so::MethodList<GetObjectCount, GetObjectName, Subscribe, Unsubscribe, GetPropertiesContext>;
-    static constexpr std::array<const char*, 17> kMethodNames = {"GetObjectCount",
-                                                                 "GetObjectName",
-                                                                 "Subscribe",
-                                                                 "Unsubscribe",
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 "GetPropertiesContext"};
 };
 
 // The business side of a document view: what it shows, its selection and its locked state.
@@ -298,27 +273,19 @@ struct BLDocumentView {
 #undef HOST_VIEW_EVENT
     static constexpr std::uint32_t kEventCount = 15;
 
-    using GetDocument = so::Method<0, SOResult(ServiceObject** document)>;
-    using GetLockedState = so::Method<1, SOResult(std::uint32_t* state)>;
-    using Subscribe = so::Method<2, SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
-                                             HostEventCookie* cookie)>;
-    using Unsubscribe = so::Method<3, SOResult(HostEventCookie cookie)>;
-    using GetFocusPage = so::Method<4, SOResult(std::uint64_t* page)>;
+    using GetDocument = so::Method<0, SOResult(ServiceObject** document), "GetDocument">;
+    using GetLockedState = so::Method<1, SOResult(std::uint32_t* state), "GetLockedState">;
+    using Subscribe = so::Method<2,
+                                 SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
+                                          HostEventCookie* cookie),
+                                 "Subscribe">;
+    using Unsubscribe = so::Method<3, SOResult(HostEventCookie cookie), "Unsubscribe">;
+    using GetFocusPage = so::Method<4, SOResult(std::uint64_t* page), "GetFocusPage">;
     // The current selection; 1 and null when nothing is selected.
-    using GetSelection = so::Method<106, SOResult(ServiceObject** selection)>;
+    using GetSelection = so::Method<106, SOResult(ServiceObject** selection), "GetSelection">;
 
     using Methods =
         so::MethodList<GetDocument, GetLockedState, Subscribe, Unsubscribe, GetFocusPage, GetSelection>;
-    static constexpr std::array<const char*, 107> kMethodNames = [] {
-        std::array<const char*, 107> names{};
-        names[0] = "GetDocument";
-        names[1] = "GetLockedState";
-        names[2] = "Subscribe";
-        names[3] = "Unsubscribe";
-        names[4] = "GetFocusPage";
-        names[106] = "GetSelection";
-        return names;
-    }();
 };
 
 } // namespace host

@@ -37,39 +37,39 @@ struct BLProperty {
     static constexpr std::uint32_t kEventCount = 1;
 
     // The name: the key of the panel's ids and the text it translates for display.
-    using GetName = so::Method<0, SOResult(const wchar_t** name)>;
+    using GetName = so::Method<0, SOResult(const wchar_t** name), "GetName">;
     // The type code (PropertyType) choosing the editor.
-    using GetType = so::Method<1, SOResult(std::uint32_t* typeCode)>;
+    using GetType = so::Method<1, SOResult(std::uint32_t* typeCode), "GetType">;
     // The ValueKind of the records GetValue gives and SetValue takes.
-    using GetValueKind = so::Method<2, SOResult(std::uint32_t* valueKind)>;
+    using GetValueKind = so::Method<2, SOResult(std::uint32_t* valueKind), "GetValueKind">;
     // 1 when the selected objects' values differ (GetValue then gives the no-value markers).
-    using IsMixed = so::Method<3, SOResult(std::uint8_t* mixed)>;
-    using Subscribe = so::Method<4, SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
-                                             HostEventCookie* cookie)>;
+    using IsMixed = so::Method<3, SOResult(std::uint8_t* mixed), "IsMixed">;
+    using Subscribe = so::Method<4,
+                                 SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
+                                          HostEventCookie* cookie),
+                                 "Subscribe">;
     // 3 for a cookie this property did not give (or gave and took back already).
-    using Unsubscribe = so::Method<5, SOResult(HostEventCookie cookie)>;
-    using IsReadOnly = so::Method<6, SOResult(std::uint8_t* readOnly)>;
+    using Unsubscribe = so::Method<5, SOResult(HostEventCookie cookie), "Unsubscribe">;
+    using IsReadOnly = so::Method<6, SOResult(std::uint8_t* readOnly), "IsReadOnly">;
     // A hidden property gets no editor.
-    using IsHidden = so::Method<7, SOResult(std::uint8_t* hidden)>;
+    using IsHidden = so::Method<7, SOResult(std::uint8_t* hidden), "IsHidden">;
     // Fills `*record`, a record of the type that `valueKind` names (see ValueKind); 3 when the kind is
     // not the property's. 1 and nothing filled for a property without a readable value.
-    using GetValue = so::Method<8, SOResult(std::uint32_t valueKind, void* record)>;
+    using GetValue = so::Method<8, SOResult(std::uint32_t valueKind, void* record), "GetValue">;
     // Validates the record against the property's type and limits; 0 accepted (one undoable step of
     // the document, then OnChange), otherwise refused with the value unchanged: 3 bad record or value,
     // kPropertyReadOnly, kDocumentLocked.
-    using SetValue = so::Method<9, SOResult(std::uint32_t valueKind, const void* record)>;
+    using SetValue = so::Method<9, SOResult(std::uint32_t valueKind, const void* record), "SetValue">;
     // Notice of the value an editor is about to commit (before clamping), or null when no edit is
     // pending any more. Only recorded: the value is not changed.
-    using NoticePendingValue = so::Method<10, SOResult(std::uint32_t valueKind, const void* record)>;
+    using NoticePendingValue =
+        so::Method<10, SOResult(std::uint32_t valueKind, const void* record), "NoticePendingValue">;
     // 1 when the property accepts "no colour" (a colour word of 0); Color properties only, 0 for others.
-    using IsNoColorAvailable = so::Method<11, SOResult(std::uint8_t* available)>;
+    using IsNoColorAvailable = so::Method<11, SOResult(std::uint8_t* available), "IsNoColorAvailable">;
 
     using Methods =
         so::MethodList<GetName, GetType, GetValueKind, IsMixed, Subscribe, Unsubscribe, IsReadOnly, IsHidden,
                        GetValue, SetValue, NoticePendingValue, IsNoColorAvailable>;
-    static constexpr const char* kMethodNames[] = {
-        "GetName",    "GetType",  "GetValueKind", "IsMixed",  "Subscribe",          "Unsubscribe",
-        "IsReadOnly", "IsHidden", "GetValue",     "SetValue", "NoticePendingValue", "IsNoColorAvailable"};
 };
 
 // Kind flags of a group (GetKindFlags), tested by the panel in this order for the tab identifier.
@@ -89,26 +89,24 @@ constexpr std::uint32_t kRootGroupFlag = 0x40000000;
 struct BLPropertiesGroup {
     static constexpr std::uint32_t kId = 0x8E7A0002;
     static constexpr const char* kName = "BLPropertiesGroup";
-    using GetName = so::Method<0, SOResult(const wchar_t** name)>;
+    using GetName = so::Method<0, SOResult(const wchar_t** name), "GetName">;
     // The kind flags (GroupKind), without kRootGroupFlag.
-    using GetKindFlags = so::Method<1, SOResult(std::uint32_t* flags)>;
+    using GetKindFlags = so::Method<1, SOResult(std::uint32_t* flags), "GetKindFlags">;
     // The whole flag word: kind flags and kRootGroupFlag.
-    using GetFlags = so::Method<2, SOResult(std::uint32_t* flags)>;
+    using GetFlags = so::Method<2, SOResult(std::uint32_t* flags), "GetFlags">;
     // 1 when every bit of `mask` is set in the flag word (kRootGroupFlag: a root group).
-    using HasFlags = so::Method<3, SOResult(std::uint32_t mask, std::uint8_t* set)>;
-    using GetPropertyCount = so::Method<6, SOResult(std::uint32_t* count)>;
+    using HasFlags = so::Method<3, SOResult(std::uint32_t mask, std::uint8_t* set), "HasFlags">;
+    using GetPropertyCount = so::Method<6, SOResult(std::uint32_t* count), "GetPropertyCount">;
     // 3 for an index beyond the count.
-    using GetProperty = so::Method<7, SOResult(std::uint32_t index, ServiceObject** property)>;
+    using GetProperty = so::Method<7, SOResult(std::uint32_t index, ServiceObject** property), "GetProperty">;
     // The property of that name (the first one when several share it); 1 and null when none.
-    using FindProperty = so::Method<8, SOResult(const wchar_t* name, ServiceObject** property)>;
-    using GetSubGroupCount = so::Method<9, SOResult(std::uint32_t* count)>;
-    using GetSubGroup = so::Method<10, SOResult(std::uint32_t index, ServiceObject** group)>;
+    using FindProperty =
+        so::Method<8, SOResult(const wchar_t* name, ServiceObject** property), "FindProperty">;
+    using GetSubGroupCount = so::Method<9, SOResult(std::uint32_t* count), "GetSubGroupCount">;
+    using GetSubGroup = so::Method<10, SOResult(std::uint32_t index, ServiceObject** group), "GetSubGroup">;
 
     using Methods = so::MethodList<GetName, GetKindFlags, GetFlags, HasFlags, GetPropertyCount, GetProperty,
                                    FindProperty, GetSubGroupCount, GetSubGroup>;
-    static constexpr std::array<const char*, 11> kMethodNames = {
-        "GetName",          "GetKindFlags", "GetFlags",     "HasFlags",         nullptr,      nullptr,
-        "GetPropertyCount", "GetProperty",  "FindProperty", "GetSubGroupCount", "GetSubGroup"};
 };
 
 // The properties of a selection, in groups. The context owns its groups and properties: they live
@@ -125,38 +123,25 @@ struct BLPropertiesContext {
     static constexpr std::uint32_t kEventCount = 1;
 
     // Number of selected objects the context merges.
-    using GetObjectCount = so::Method<0, SOResult(std::uint32_t* count)>;
+    using GetObjectCount = so::Method<0, SOResult(std::uint32_t* count), "GetObjectCount">;
     // The kind name of the selected objects ("Text Field", "Square"…); "" when they differ in kind.
-    using GetObjectName = so::Method<1, SOResult(const wchar_t** name)>;
-    using GetGroupCount = so::Method<3, SOResult(std::uint32_t* count)>;
+    using GetObjectName = so::Method<1, SOResult(const wchar_t** name), "GetObjectName">;
+    using GetGroupCount = so::Method<3, SOResult(std::uint32_t* count), "GetGroupCount">;
     // 3 for an index beyond the count.
-    using GetGroup = so::Method<4, SOResult(std::uint32_t index, ServiceObject** group)>;
-    using Subscribe = so::Method<5, SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
-                                             HostEventCookie* cookie)>;
-    using Unsubscribe = so::Method<6, SOResult(HostEventCookie cookie)>;
+    using GetGroup = so::Method<4, SOResult(std::uint32_t index, ServiceObject** group), "GetGroup">;
+    using Subscribe = so::Method<5,
+                                 SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
+                                          HostEventCookie* cookie),
+                                 "Subscribe">;
+    using Unsubscribe = so::Method<6, SOResult(HostEventCookie cookie), "Unsubscribe">;
     // The default-settings context (BLPropertiesContextDefault); 1 and null when defaults are not
     // supported.
-    using GetDefaultContext = so::Method<13, SOResult(ServiceObject** defaultContext)>;
+    using GetDefaultContext = so::Method<13, SOResult(ServiceObject** defaultContext), "GetDefaultContext">;
     // 1 when the selected objects are of one kind that has default settings.
-    using IsDefaultSupported = so::Method<14, SOResult(std::uint8_t* supported)>;
+    using IsDefaultSupported = so::Method<14, SOResult(std::uint8_t* supported), "IsDefaultSupported">;
 
     using Methods = so::MethodList<GetObjectCount, GetObjectName, GetGroupCount, GetGroup, Subscribe,
                                    Unsubscribe, GetDefaultContext, IsDefaultSupported>;
-    static constexpr std::array<const char*, 15> kMethodNames = {"GetObjectCount",
-                                                                 "GetObjectName",
-                                                                 nullptr,
-                                                                 "GetGroupCount",
-                                                                 "GetGroup",
-                                                                 "Subscribe",
-                                                                 "Unsubscribe",
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 nullptr,
-                                                                 "GetDefaultContext",
-                                                                 "IsDefaultSupported"};
 };
 
 // The default settings of the selected objects' kind: the values new objects of that kind get.
@@ -179,27 +164,24 @@ struct BLPropertiesContextDefault {
     static constexpr std::uint32_t kRestoreOnly = 0;
 
     // 1 when the selected objects' current values equal the stored defaults.
-    using IsCurrentEqualToDefaults = so::Method<0, SOResult(ServiceObject* group, std::uint8_t* equal)>;
-    using GetKindName = so::Method<1, SOResult(const wchar_t** kind)>;
+    using IsCurrentEqualToDefaults =
+        so::Method<0, SOResult(ServiceObject* group, std::uint8_t* equal), "IsCurrentEqualToDefaults">;
+    using GetKindName = so::Method<1, SOResult(const wchar_t** kind), "GetKindName">;
     // Stores the selected objects' current values as the defaults (values that differ between the
     // selected objects keep their stored default).
-    using StoreCurrentAsDefaults = so::Method<2, SOResult()>;
+    using StoreCurrentAsDefaults = so::Method<2, SOResult(), "StoreCurrentAsDefaults">;
     // 1 when the stored defaults are the original ones.
-    using AreDefaultsOriginal = so::Method<3, SOResult(ServiceObject* group, std::uint8_t* original)>;
-    using RestoreOriginalDefaults = so::Method<4, SOResult(std::uint32_t mode)>;
-    using Subscribe = so::Method<5, SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
-                                             HostEventCookie* cookie)>;
-    using Unsubscribe = so::Method<6, SOResult(HostEventCookie cookie)>;
+    using AreDefaultsOriginal =
+        so::Method<3, SOResult(ServiceObject* group, std::uint8_t* original), "AreDefaultsOriginal">;
+    using RestoreOriginalDefaults = so::Method<4, SOResult(std::uint32_t mode), "RestoreOriginalDefaults">;
+    using Subscribe = so::Method<5,
+                                 SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
+                                          HostEventCookie* cookie),
+                                 "Subscribe">;
+    using Unsubscribe = so::Method<6, SOResult(HostEventCookie cookie), "Unsubscribe">;
 
     using Methods = so::MethodList<IsCurrentEqualToDefaults, GetKindName, StoreCurrentAsDefaults,
                                    AreDefaultsOriginal, RestoreOriginalDefaults, Subscribe, Unsubscribe>;
-    static constexpr const char* kMethodNames[] = {"IsCurrentEqualToDefaults",
-                                                   "GetKindName",
-                                                   "StoreCurrentAsDefaults",
-                                                   "AreDefaultsOriginal",
-                                                   "RestoreOriginalDefaults",
-                                                   "Subscribe",
-                                                   "Unsubscribe"};
 };
 
 } // namespace host

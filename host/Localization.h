@@ -29,40 +29,41 @@ struct LocaleManager {
     static constexpr const char* kName = "LocaleManager";
     static constexpr const char* kServiceName = "LocaleManager";
     // The language whose catalogue translates, e.g. "de" or "de_DE"; "" when texts stay untranslated.
-    using GetLanguage = so::Method<0, SOResult(wchar_t* buffer, std::uint32_t* inOutLength)>;
+    using GetLanguage = so::Method<0, SOResult(wchar_t* buffer, std::uint32_t* inOutLength), "GetLanguage">;
     // Chooses the language and loads its catalogue. A language without a catalogue is accepted:
     // texts then stay untranslated. 3 for a name that is not a language code.
-    using SetLanguage = so::Method<1, SOResult(const wchar_t* language)>;
+    using SetLanguage = so::Method<1, SOResult(const wchar_t* language), "SetLanguage">;
     // The folder holding the "<language>/LC_MESSAGES/<domain>.mo" catalogues (UTF-8 path).
-    using GetCatalogueFolder = so::Method<2, SOResult(char* buffer, std::uint32_t* inOutLength)>;
+    using GetCatalogueFolder =
+        so::Method<2, SOResult(char* buffer, std::uint32_t* inOutLength), "GetCatalogueFolder">;
     // Looks for catalogues in another folder from now on and reloads the current language.
-    using SetCatalogueFolder = so::Method<3, SOResult(const char* folder)>;
+    using SetCatalogueFolder = so::Method<3, SOResult(const char* folder), "SetCatalogueFolder">;
     // The catalogue domain: the file name of the catalogues without ".mo".
-    using GetDomain = so::Method<4, SOResult(wchar_t* buffer, std::uint32_t* inOutLength)>;
+    using GetDomain = so::Method<4, SOResult(wchar_t* buffer, std::uint32_t* inOutLength), "GetDomain">;
     // 1 in *loaded when a catalogue of the current language was found, else 0.
-    using HasCatalogue = so::Method<5, SOResult(std::uint32_t* loaded)>;
+    using HasCatalogue = so::Method<5, SOResult(std::uint32_t* loaded), "HasCatalogue">;
     // Counts language and folder changes, so that a client can tell that the texts it translated
     // earlier may be out of date.
-    using GetChangeCount = so::Method<6, SOResult(std::uint32_t* count)>;
+    using GetChangeCount = so::Method<6, SOResult(std::uint32_t* count), "GetChangeCount">;
     // Kept free for the host; answers 1.
-    using Reserved7 = so::Method<7, SOResult()>;
+    using Reserved7 = so::Method<7, SOResult(), "Reserved7">;
     // The translation of `text`, or `text` itself.
     using Translate =
-        so::Method<8, SOResult(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* text)>;
+        so::Method<8, SOResult(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* text),
+                   "Translate">;
     // The translation of `text` in a named context such as "PD Prop", or `text` itself.
-    using TranslateInContext = so::Method<9, SOResult(wchar_t* buffer, std::uint32_t* inOutLength,
-                                                      const wchar_t* context, const wchar_t* text)>;
+    using TranslateInContext = so::Method<
+        9, SOResult(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* context, const wchar_t* text),
+        "TranslateInContext">;
     // The singular or plural form for `count`, e.g. ("%1% item", "%1% items", n); placeholders kept.
     using TranslatePlural =
-        so::Method<10, SOResult(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* singular,
-                                const wchar_t* plural, std::uint64_t count)>;
+        so::Method<10,
+                   SOResult(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* singular,
+                            const wchar_t* plural, std::uint64_t count),
+                   "TranslatePlural">;
     using Methods = so::MethodList<GetLanguage, SetLanguage, GetCatalogueFolder, SetCatalogueFolder,
                                    GetDomain, HasCatalogue, GetChangeCount, Reserved7, Translate,
                                    TranslateInContext, TranslatePlural>;
-    static constexpr const char* kMethodNames[] = {
-        "GetLanguage", "SetLanguage",        "GetCatalogueFolder", "SetCatalogueFolder",
-        "GetDomain",   "HasCatalogue",       "GetChangeCount",     "Reserved7",
-        "Translate",   "TranslateInContext", "TranslatePlural"};
 };
 
 } // namespace host

@@ -90,7 +90,9 @@ constexpr SOResult kNotAvailable = 0x80004001;
 constexpr SOAtom kUnresolvedAtom = 0xFFFFFFFF;
 
 // Any result above 1 other than 11 is a failure.
-constexpr bool IsFailure(SOResult code) { return code > kNothingProvided && code != kNotAFailure; }
+constexpr bool IsFailure(SOResult code) {
+    return code > kNothingProvided && code != kNotAFailure;
+}
 
 constexpr std::uint32_t FourCC(const char (&text)[5]) {
     return std::uint32_t(std::uint8_t(text[0])) | std::uint32_t(std::uint8_t(text[1])) << 8 |
@@ -101,14 +103,27 @@ constexpr std::uint32_t kEndOfTableMarker = FourCC("EOFT");
 constexpr std::uint32_t kEndOfObjectMarker = FourCC("EOSO");
 constexpr std::uint32_t kErrorRecordMarker = FourCC("SOEX");
 
-// Method<Pos, R(Args...)> names the interface method at position Pos (counting from 0) with its
-// signature; the object itself is passed first. Interfaces list their methods in `Methods`.
-template <unsigned Pos, class Signature>
+// The name of an interface method as a template argument, so that it travels with the method's
+// declaration (error records print it) instead of standing in a separate list.
+template <std::size_t N>
+struct MethodName {
+    char text[N];
+    constexpr MethodName(const char (&name)[N]) {
+        for (std::size_t i = 0; i < N; ++i)
+            text[i] = name[i];
+    }
+};
+
+// Method<Pos, R(Args...), "Name"> names the interface method at position Pos (counting from 0) with
+// its signature and name; the object itself is passed first. Interfaces list their methods in
+// `Methods`.
+template <unsigned Pos, class Signature, MethodName Name>
 struct Method;
 
-template <unsigned Pos, class R, class... Args>
-struct Method<Pos, R(Args...)> {
+template <unsigned Pos, class R, class... Args, MethodName Name>
+struct Method<Pos, R(Args...), Name> {
     static constexpr unsigned kPosition = Pos;
+    static constexpr const char* kName = Name.text;
     using Result = R;
     using Function = R (*)(ServiceObject*, Args...);
 };
@@ -126,7 +141,9 @@ struct MethodList {
 };
 
 // The table size an interface with N methods declares.
-constexpr std::uint32_t TableSizeFor(std::size_t methodCount) { return std::uint32_t(methodCount * 8); }
+constexpr std::uint32_t TableSizeFor(std::size_t methodCount) {
+    return std::uint32_t(methodCount * 8);
+}
 
 // The method slots that follow the header of any service object.
 inline SOMethodSlot* MethodSlots(ServiceObject* object) {

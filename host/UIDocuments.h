@@ -20,25 +20,21 @@ struct UIDocumentView {
     static constexpr std::uint32_t kId = 0x0D0C7E01;
     static constexpr const char* kName = "UIDocumentView";
     // The title shown on the view's tab (the document's file name).
-    using GetTitle = so::Method<0, SOResult(const wchar_t** title)>;
+    using GetTitle = so::Method<0, SOResult(const wchar_t** title), "GetTitle">;
     // The view's objects by interface id: BLDocumentView::kId gives the business side of the view.
     // A view without a document (a start page) refuses with kServiceNotSupportedByProvider.
-    using QueryServiceObject = so::Method<14, SOResult(std::uint32_t interfaceId, ServiceObject** out)>;
+    using QueryServiceObject =
+        so::Method<14, SOResult(std::uint32_t interfaceId, ServiceObject** out), "QueryServiceObject">;
     using Methods = so::MethodList<GetTitle, QueryServiceObject>;
-    static constexpr std::array<const char*, 15> kMethodNames = {
-        "GetTitle", nullptr, nullptr, nullptr, nullptr,
-        nullptr,    nullptr, nullptr, nullptr, nullptr,
-        nullptr,    nullptr, nullptr, nullptr, "QueryServiceObject"};
 };
 
 // Two document views shown side by side.
 struct UIDocumentViewSbS {
     static constexpr std::uint32_t kId = 0x0D0C7E02;
     static constexpr const char* kName = "UIDocumentViewSbS";
-    using GetViewCount = so::Method<0, SOResult(std::uint32_t* count)>;
-    using GetView = so::Method<1, SOResult(std::uint32_t index, ServiceObject** view)>;
+    using GetViewCount = so::Method<0, SOResult(std::uint32_t* count), "GetViewCount">;
+    using GetView = so::Method<1, SOResult(std::uint32_t index, ServiceObject** view), "GetView">;
     using Methods = so::MethodList<GetViewCount, GetView>;
-    static constexpr const char* kMethodNames[] = {"GetViewCount", "GetView"};
 };
 
 // "UIDocumentsCollection": the open document views of the window, the active one, and the
@@ -76,25 +72,24 @@ struct UIDocumentsCollection {
 #undef HOST_COLLECTION_EVENT
     static constexpr std::uint32_t kEventCount = 9;
 
-    using GetViewCount = so::Method<0, SOResult(std::uint32_t* count)>;
+    using GetViewCount = so::Method<0, SOResult(std::uint32_t* count), "GetViewCount">;
     // 3 for an index beyond the count.
-    using GetView = so::Method<1, SOResult(std::uint32_t index, ServiceObject** view)>;
-    using HasActiveView = so::Method<2, SOResult(std::uint8_t* has)>;
+    using GetView = so::Method<1, SOResult(std::uint32_t index, ServiceObject** view), "GetView">;
+    using HasActiveView = so::Method<2, SOResult(std::uint8_t* has), "HasActiveView">;
     // 1 and null when no view is active.
-    using GetActiveView = so::Method<3, SOResult(ServiceObject** view)>;
-    using HasActiveSbSView = so::Method<4, SOResult(std::uint8_t* has)>;
-    using GetActiveSbSView = so::Method<5, SOResult(ServiceObject** view)>;
-    using Subscribe = so::Method<6, SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
-                                             HostEventCookie* cookie)>;
-    using Unsubscribe = so::Method<7, SOResult(HostEventCookie cookie)>;
-    using GetSbSViewCount = so::Method<8, SOResult(std::uint32_t* count)>;
-    using GetSbSView = so::Method<9, SOResult(std::uint32_t index, ServiceObject** view)>;
+    using GetActiveView = so::Method<3, SOResult(ServiceObject** view), "GetActiveView">;
+    using HasActiveSbSView = so::Method<4, SOResult(std::uint8_t* has), "HasActiveSbSView">;
+    using GetActiveSbSView = so::Method<5, SOResult(ServiceObject** view), "GetActiveSbSView">;
+    using Subscribe = so::Method<6,
+                                 SOResult(std::uint32_t eventId, const HostEventSubscription* subscription,
+                                          HostEventCookie* cookie),
+                                 "Subscribe">;
+    using Unsubscribe = so::Method<7, SOResult(HostEventCookie cookie), "Unsubscribe">;
+    using GetSbSViewCount = so::Method<8, SOResult(std::uint32_t* count), "GetSbSViewCount">;
+    using GetSbSView = so::Method<9, SOResult(std::uint32_t index, ServiceObject** view), "GetSbSView">;
 
     using Methods = so::MethodList<GetViewCount, GetView, HasActiveView, GetActiveView, HasActiveSbSView,
                                    GetActiveSbSView, Subscribe, Unsubscribe, GetSbSViewCount, GetSbSView>;
-    static constexpr const char* kMethodNames[] = {
-        "GetViewCount",     "GetView",   "HasActiveView", "GetActiveView",   "HasActiveSbSView",
-        "GetActiveSbSView", "Subscribe", "Unsubscribe",   "GetSbSViewCount", "GetSbSView"};
 };
 
 // Message-box flags and answers, with the values of the original platform.
@@ -123,10 +118,11 @@ struct UIMessageBox {
     // Shows `html` (markup; a `<button type="checkbox">` in it is a check box the user may tick) with
     // the buttons and icon of `flags` until the user answers. `answer` gets a MessageBoxAnswer;
     // `checkBoxChecked` (may be null) whether the text's first check box was ticked (0 without one).
-    using Show = so::Method<0, SOResult(const wchar_t* html, const wchar_t* caption, std::uint32_t flags,
-                                        std::uint32_t* answer, std::uint8_t* checkBoxChecked)>;
+    using Show = so::Method<0,
+                            SOResult(const wchar_t* html, const wchar_t* caption, std::uint32_t flags,
+                                     std::uint32_t* answer, std::uint8_t* checkBoxChecked),
+                            "Show">;
     using Methods = so::MethodList<Show>;
-    static constexpr const char* kMethodNames[] = {"Show"};
 };
 
 // "UIMainFrame": the application's main frame window.
@@ -135,18 +131,16 @@ struct UIMainFrame {
     static constexpr const char* kName = "UIMainFrame";
     static constexpr const char* kServiceName = "UIMainFrame";
     // The frame's native window: the parent of modal dialogs.
-    using GetMainFrameWnd = so::Method<0, SOResult(HWND* window)>;
-    using GetDocumentsCollection = so::Method<1, SOResult(ServiceObject** collection)>;
+    using GetMainFrameWnd = so::Method<0, SOResult(HWND* window), "GetMainFrameWnd">;
+    using GetDocumentsCollection =
+        so::Method<1, SOResult(ServiceObject** collection), "GetDocumentsCollection">;
     // The active UIDocumentView; 1 and null when none.
-    using GetActiveDocumentView = so::Method<2, SOResult(ServiceObject** view)>;
+    using GetActiveDocumentView = so::Method<2, SOResult(ServiceObject** view), "GetActiveDocumentView">;
     // The BLDocument of the active view; 1 and null when none.
-    using GetActiveDocument = so::Method<3, SOResult(ServiceObject** document)>;
-    using GetMessageBox = so::Method<4, SOResult(ServiceObject** messageBox)>;
+    using GetActiveDocument = so::Method<3, SOResult(ServiceObject** document), "GetActiveDocument">;
+    using GetMessageBox = so::Method<4, SOResult(ServiceObject** messageBox), "GetMessageBox">;
     using Methods = so::MethodList<GetMainFrameWnd, GetDocumentsCollection, GetActiveDocumentView,
                                    GetActiveDocument, GetMessageBox>;
-    static constexpr const char* kMethodNames[] = {"GetMainFrameWnd", "GetDocumentsCollection",
-                                                   "GetActiveDocumentView", "GetActiveDocument",
-                                                   "GetMessageBox"};
 };
 
 // "UserOptions": the application's typed, grouped user settings. An option is named by its group and
@@ -162,23 +156,27 @@ struct UserOptions {
     static constexpr const wchar_t* kResetDefaultWarning = L"UsrOptValue_ResetDefaultWarning";
 
     // The set value, or else the default.
-    using GetBool = so::Method<0, SOResult(const wchar_t* group, const wchar_t* name, std::uint8_t* value)>;
+    using GetBool =
+        so::Method<0, SOResult(const wchar_t* group, const wchar_t* name, std::uint8_t* value), "GetBool">;
     // Writes only when the value differs from the current one; `changed` (may be null) says whether it did.
-    using SetBool = so::Method<1, SOResult(const wchar_t* group, const wchar_t* name, std::uint8_t value,
-                                           std::uint8_t* changed)>;
-    using GetInt = so::Method<2, SOResult(const wchar_t* group, const wchar_t* name, std::int32_t* value)>;
-    using SetInt = so::Method<3, SOResult(const wchar_t* group, const wchar_t* name, std::int32_t value,
-                                          std::uint8_t* changed)>;
+    using SetBool = so::Method<
+        1, SOResult(const wchar_t* group, const wchar_t* name, std::uint8_t value, std::uint8_t* changed),
+        "SetBool">;
+    using GetInt =
+        so::Method<2, SOResult(const wchar_t* group, const wchar_t* name, std::int32_t* value), "GetInt">;
+    using SetInt = so::Method<
+        3, SOResult(const wchar_t* group, const wchar_t* name, std::int32_t value, std::uint8_t* changed),
+        "SetInt">;
     // 1 in `isSet` when a value overrides the default.
-    using IsSet = so::Method<4, SOResult(const wchar_t* group, const wchar_t* name, std::uint8_t* isSet)>;
+    using IsSet =
+        so::Method<4, SOResult(const wchar_t* group, const wchar_t* name, std::uint8_t* isSet), "IsSet">;
     // Drops the set value: the default applies again.
-    using Reset = so::Method<5, SOResult(const wchar_t* group, const wchar_t* name)>;
+    using Reset = so::Method<5, SOResult(const wchar_t* group, const wchar_t* name), "Reset">;
     // The option's description, e.g. "Show warning before reset to default".
     using GetDescription =
-        so::Method<6, SOResult(const wchar_t* group, const wchar_t* name, const wchar_t** description)>;
+        so::Method<6, SOResult(const wchar_t* group, const wchar_t* name, const wchar_t** description),
+                   "GetDescription">;
     using Methods = so::MethodList<GetBool, SetBool, GetInt, SetInt, IsSet, Reset, GetDescription>;
-    static constexpr const char* kMethodNames[] = {"GetBool", "SetBool", "GetInt",        "SetInt",
-                                                   "IsSet",   "Reset",   "GetDescription"};
 };
 
 } // namespace host

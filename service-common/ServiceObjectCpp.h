@@ -74,20 +74,20 @@ private:
 
     template <class M, SOResult Code>
     struct ConstantThunk;
-    template <unsigned Pos, class... A, SOResult Code>
-    struct ConstantThunk<Method<Pos, SOResult(A...)>, Code> {
+    template <unsigned Pos, class... A, MethodName Name, SOResult Code>
+    struct ConstantThunk<Method<Pos, SOResult(A...), Name>, Code> {
         static SOResult Call(ServiceObject*, A...) {
-            RecordFailure(Code, Interface::kName, Interface::kMethodNames[Pos], __FILE__, __LINE__);
+            RecordFailure(Code, Interface::kName, Name.text, __FILE__, __LINE__);
             return Code;
         }
     };
 
     template <class M, auto Member>
     struct Thunk;
-    template <unsigned Pos, class... A, auto Member>
-    struct Thunk<Method<Pos, SOResult(A...)>, Member> {
+    template <unsigned Pos, class... A, MethodName Name, auto Member>
+    struct Thunk<Method<Pos, SOResult(A...), Name>, Member> {
         static SOResult Call(ServiceObject* self, A... args) {
-            const char* methodName = Interface::kMethodNames[Pos];
+            const char* methodName = Name.text;
             SOResult code = kGenericFailure;
             // An exception never crosses the table: it becomes the result and the thread's record.
             try {
@@ -121,7 +121,6 @@ class ServiceObjectCppTheConcrete {
 public:
     using Interface = typename T::Interface;
     static constexpr std::size_t kSlotCount = Interface::Methods::kSlotCount;
-    static_assert(std::size(Interface::kMethodNames) == kSlotCount, "one name (or null) per slot");
     static_assert(std::is_base_of_v<ObjectBase, T>, "implementation classes derive from so::ObjectBase");
 
     // A new object with one reference for the caller.

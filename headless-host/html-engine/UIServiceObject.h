@@ -15,12 +15,6 @@ class UIQueueCore;
 // this host does not offer (they answer 1); slots 6 and 7 manage idle callbacks.
 struct UIServiceInterface : host::UIService {
     using Methods = so::MethodList<RegisterIdleCallback, UnregisterIdleCallback>;
-    static constexpr std::array<const char*, 8> kMethodNames = [] {
-        std::array<const char*, 8> names{};
-        names[6] = "RegisterIdleCallback";
-        names[7] = "UnregisterIdleCallback";
-        return names;
-    }();
 };
 
 // [ui-thread], as the interface says; the registrations themselves are guarded, so a stray call

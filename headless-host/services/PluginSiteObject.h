@@ -16,11 +16,6 @@ namespace headless {
 // and this host does not offer (they answer 1); slot 32 gives the context binding.
 struct PluginSiteInterface : host::UIPluginSite {
     using Methods = so::MethodList<GetContextBinding>;
-    static constexpr std::array<const char*, 33> kMethodNames = [] {
-        std::array<const char*, 33> names{};
-        names[32] = "GetContextBinding";
-        return names;
-    }();
 };
 
 class PluginSiteObject : public so::ObjectBase {

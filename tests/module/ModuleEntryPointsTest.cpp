@@ -26,11 +26,6 @@ using CommandsObject = so::ServiceObjectCppTheConcrete<headless::CommandsManager
 // The host's plug-in site: only the slot the plug-in calls is the test's business.
 struct TestSiteInterface : host::UIPluginSite {
     using Methods = so::MethodList<GetContextBinding>;
-    static constexpr std::array<const char*, 33> kMethodNames = [] {
-        std::array<const char*, 33> names{};
-        names[32] = "GetContextBinding";
-        return names;
-    }();
 };
 
 ServiceObject* boundContext = nullptr;
@@ -253,7 +248,6 @@ struct OldEngineInterface {
     static constexpr std::uint32_t kId = host::UIEngine::kId;
     static constexpr const char* kName = "UIEngine";
     using Methods = so::MethodList<host::UIEngine::GetPackageCount, host::UIEngine::GetPackage>;
-    static constexpr const char* kMethodNames[] = {"GetPackageCount", "GetPackage"};
 };
 struct OldEngine : so::ObjectBase {
     using Interface = OldEngineInterface;

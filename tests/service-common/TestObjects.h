@@ -13,11 +13,10 @@ namespace testing_objects {
 struct Calculator {
     static constexpr std::uint32_t kId = 0x7E570001;
     static constexpr const char* kName = "Calculator";
-    using Add = so::Method<0, SOResult(std::int32_t a, std::int32_t b, std::int32_t* sum)>;
-    using Fail = so::Method<1, SOResult(SOResult code)>;
-    using Throw = so::Method<2, SOResult(std::uint32_t kind)>;
+    using Add = so::Method<0, SOResult(std::int32_t a, std::int32_t b, std::int32_t* sum), "Add">;
+    using Fail = so::Method<1, SOResult(SOResult code), "Fail">;
+    using Throw = so::Method<2, SOResult(std::uint32_t kind), "Throw">;
     using Methods = so::MethodList<Add, Fail, Throw>;
-    static constexpr const char* kMethodNames[] = {"Add", "Fail", "Throw"};
 };
 
 // Version 1 of the same interface: only its first method.
@@ -26,7 +25,6 @@ struct CalculatorV1 {
     static constexpr const char* kName = "Calculator";
     using Add = Calculator::Add;
     using Methods = so::MethodList<Add>;
-    static constexpr const char* kMethodNames[] = {"Add"};
 };
 
 inline std::atomic<int> liveCalculators{0};
