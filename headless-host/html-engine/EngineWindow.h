@@ -70,7 +70,8 @@ public:
     void SetResourceReader(ResourceReader reader);
     // Applied to what later loads and insertions show; none by default.
     void SetTranslator(Translator translator);
-    // Failures the engine catches (a handler's failure code, a throwing script method); standard
+    // Failures the engine catches (a handler's failure code, a throwing script method, a call of
+    // the C interface that failed or came from another thread); called on the UI thread. Standard
     // error by default.
     void SetErrorReporter(ErrorReporter reporter);
     // The "UIWindowContext" GetWindowContext gives; the window keeps one reference.

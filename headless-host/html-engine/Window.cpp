@@ -246,6 +246,16 @@ void Window::PostBehaviorEvent(std::uint32_t code, const std::shared_ptr<Element
 // ---- Reporting -----------------------------------------------------------------------------------
 
 void Window::ReportError(const std::string& message) const {
+    if (!IsUIThread()) {
+        std::weak_ptr<Window*> liveness = liveness_;
+        queue_->PostTask([liveness, message] {
+            std::shared_ptr<Window*> window = liveness.lock();
+            if (window && *window != nullptr) {
+                (*window)->ReportError(message);
+            }
+        });
+        return;
+    }
     if (errorReporter_) {
         errorReporter_(message);
     } else {

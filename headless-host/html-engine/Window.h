@@ -90,7 +90,8 @@ public:
 
     // ---- Reporting ------------------------------------------------------------------------------
     void SetErrorReporter(ErrorReporter reporter) { errorReporter_ = std::move(reporter); }
-    // To the host's reporter; standard error without one.
+    // To the host's reporter; standard error without one. The reporter runs on the UI thread: a
+    // report made elsewhere is posted there, and lost if the queue is shut down. [thread-safe]
     void ReportError(const std::string& message) const;
 
 private:

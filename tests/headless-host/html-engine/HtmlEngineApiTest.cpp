@@ -392,6 +392,19 @@ TEST_F(HtmlEngineApi, AFailingHandlerIsReportedAndTheEventGoesOn) {
     EXPECT_THAT(errors_[0], ::testing::HasSubstr("HandleEvent"));
 }
 
+// The host's translator runs inside SetElementHtml: what it throws must stop at the table.
+TEST_F(HtmlEngineApi, AFailureInsideAnElementCallIsReportedToItsWindowAndFailsTheCall) {
+    Load("<div id=box></div>");
+    window_.SetTranslator([](std::wstring_view, std::wstring_view) -> std::optional<std::wstring> {
+        throw std::runtime_error("no catalogue");
+    });
+    const std::string markup = "<p localize>Name</p>";
+    EXPECT_EQ(
+        Api().SetElementHtml(Find("#box").Get(), markup.data(), std::uint32_t(markup.size()), kSetInnerHtml),
+        kHtmlOperationFailed);
+    EXPECT_THAT(errors_, ElementsAre(::testing::HasSubstr("no catalogue")));
+}
+
 TEST_F(HtmlEngineApi, ScriptMethodsComeFromHandlersThenTheHostThenBehaviours) {
     Load("<div id=tabs><div class=strip><span panel=one id=t1></span></div>"
          "<div class=panels-container><div name=one></div></div></div>");

@@ -91,6 +91,9 @@ TEST_F(UIQueueConcurrency, ElementOperationsOffTheUIThreadAreRefused) {
     other.join();
     EXPECT_EQ(result, kHtmlOperationFailed);
     EXPECT_EQ(found, nullptr);
+    EXPECT_TRUE(errors_.empty()) << "the window's reporter runs on its UI thread only";
+    EXPECT_TRUE(queue_.PumpUntilIdle().quiet);
+    EXPECT_THAT(errors_, ::testing::ElementsAre(::testing::HasSubstr("off the UI thread")));
 }
 
 // The allocating thread is between Allocate and Post when the UI thread shuts the queue down: the
