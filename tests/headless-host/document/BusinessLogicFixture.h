@@ -18,6 +18,14 @@
 
 namespace testing_host {
 
+// The path of a property of the sample: its groups from the root, then its name. kStyle is the
+// squares' "Appearance/Style" group, where most writes in the tests go.
+inline const std::vector<std::wstring> kStyle = {L"Appearance", L"Style"};
+inline std::vector<std::wstring> Path(std::vector<std::wstring> groups, std::wstring name) {
+    groups.push_back(std::move(name));
+    return groups;
+}
+
 // Members are public: parameterised cases reach the host through them.
 class SampleDocumentTest : public HostTest {
 public:
