@@ -1,9 +1,9 @@
 // Parsing and selector queries of the HTML engine on a page of realistic panel markup, with
 // gumbo's parse of the same bytes as the peer figure.
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/MarkupParser.h"
-#include "headless-host/html-engine/SelectorParser.h"
-#include "headless-host/html-engine/SelectorQuery.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/MarkupParser.h"
+#include "headless-host/html-engine/dom/SelectorParser.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
 
 #include <benchmark/benchmark.h>
 #include <gumbo.h>

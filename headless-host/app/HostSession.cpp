@@ -1,8 +1,8 @@
 #include "headless-host/app/HostSession.h"
 
-#include "headless-host/html-engine/EngineWindow.h"
-#include "headless-host/html-engine/HostPageScripts.h"
-#include "headless-host/html-engine/UIQueue.h"
+#include "headless-host/html-engine/driver/HostPageScripts.h"
+#include "headless-host/html-engine/runtime/EngineWindow.h"
+#include "headless-host/html-engine/runtime/UIQueue.h"
 #include "headless-host/services/CommandsManagerService.h"
 #include "headless-host/services/HostEventSource.h"
 #include "headless-host/services/LocaleManagerService.h"

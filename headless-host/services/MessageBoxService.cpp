@@ -1,6 +1,6 @@
 #include "headless-host/services/MessageBoxService.h"
 
-#include "headless-host/html-engine/Entities.h"
+#include "headless-host/html-engine/dom/Entities.h"
 
 #include "service-common/ServiceObjectException.h"
 #include "service-common/TextConversion.h"

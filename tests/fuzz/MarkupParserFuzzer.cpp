@@ -1,8 +1,8 @@
 // libFuzzer harness for the markup parser: any input parses, and the serialised result is a fixed
 // point (it reparses without diagnostics and serialises to itself).
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/MarkupParser.h"
-#include "headless-host/html-engine/MarkupSerializer.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/MarkupParser.h"
+#include "headless-host/html-engine/dom/MarkupSerializer.h"
 
 #include <cstdint>
 #include <cstdio>

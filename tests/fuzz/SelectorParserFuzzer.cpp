@@ -1,12 +1,12 @@
 // libFuzzer harness for the selector parser and matcher: any text either parses or fails with a
 // SelectorError, and a parsed selector runs over a small page.
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/ElementState.h"
-#include "headless-host/html-engine/MarkupParser.h"
-#include "headless-host/html-engine/SelectorError.h"
-#include "headless-host/html-engine/SelectorMatcher.h"
-#include "headless-host/html-engine/SelectorParser.h"
-#include "headless-host/html-engine/SelectorQuery.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/ElementState.h"
+#include "headless-host/html-engine/dom/MarkupParser.h"
+#include "headless-host/html-engine/dom/SelectorError.h"
+#include "headless-host/html-engine/dom/SelectorMatcher.h"
+#include "headless-host/html-engine/dom/SelectorParser.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
 
 #include <cstdint>
 #include <string_view>

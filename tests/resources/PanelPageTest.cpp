@@ -3,8 +3,8 @@
 // generated content's handlers use, on the page as stored and after generated content is inserted.
 #include "tests/resources/UiResources.h"
 
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/SelectorQuery.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
 
 #include <gtest/gtest.h>
 

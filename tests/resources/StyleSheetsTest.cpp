@@ -4,12 +4,12 @@
 #include "tests/resources/StyleSheetReader.h"
 #include "tests/resources/UiResources.h"
 
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/ElementState.h"
-#include "headless-host/html-engine/Selector.h"
-#include "headless-host/html-engine/SelectorError.h"
-#include "headless-host/html-engine/SelectorParser.h"
-#include "headless-host/html-engine/SelectorQuery.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/ElementState.h"
+#include "headless-host/html-engine/dom/Selector.h"
+#include "headless-host/html-engine/dom/SelectorError.h"
+#include "headless-host/html-engine/dom/SelectorParser.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // stored and once filled.
 #include "tests/resources/UiResources.h"
 
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/SelectorQuery.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
 
 #include <gtest/gtest.h>
 

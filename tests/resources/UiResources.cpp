@@ -1,8 +1,8 @@
 // The UI tree and the template manifest of the resource tests.
 #include "tests/resources/UiResources.h"
 
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/SelectorQuery.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
 
 #include <algorithm>
 #include <cctype>

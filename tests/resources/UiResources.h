@@ -2,8 +2,8 @@
 // that says what each template holds, for the resource tests.
 #pragma once
 
-#include "headless-host/html-engine/Document.h"
-#include "headless-host/html-engine/MarkupParser.h"
+#include "headless-host/html-engine/dom/Document.h"
+#include "headless-host/html-engine/dom/MarkupParser.h"
 
 #include <nlohmann/json.hpp>
 

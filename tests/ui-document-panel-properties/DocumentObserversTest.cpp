@@ -1,8 +1,8 @@
 // The panel handler's document observers driven by a documents collection of the test's own, whose
 // events the test raises itself: activations the host's own collection never makes (one without a
 // deactivation before it, one of a view without a business side).
-#include "headless-host/html-engine/EngineWindow.h"
-#include "headless-host/html-engine/UIQueue.h"
+#include "headless-host/html-engine/runtime/EngineWindow.h"
+#include "headless-host/html-engine/runtime/UIQueue.h"
 #include "headless-host/services/HostEventSource.h"
 #include "host/BLDocument.h"
 #include "host/UIDocuments.h"

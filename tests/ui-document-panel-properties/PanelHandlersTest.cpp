@@ -1,9 +1,9 @@
 // The panel handler and the root group handler on pages of the test's own, through the headless
 // engine: which edit popup a click closes, when a rebuild runs, what a clean removes, how a panel's
 // content is generated, and what the default-settings buttons show after their actions.
-#include "headless-host/html-engine/EngineWindow.h"
-#include "headless-host/html-engine/InputDriver.h"
-#include "headless-host/html-engine/UIQueue.h"
+#include "headless-host/html-engine/driver/InputDriver.h"
+#include "headless-host/html-engine/runtime/EngineWindow.h"
+#include "headless-host/html-engine/runtime/UIQueue.h"
 #include "host/BLDocument.h"
 #include "host/BLProperties.h"
 #include "host/UIDocuments.h"

@@ -5,7 +5,7 @@
 #include "headless-host/app/PageInspector.h"
 #include "headless-host/app/ScenarioParser.h"
 #include "headless-host/app/ScenarioRunner.h"
-#include "headless-host/html-engine/EngineWindow.h"
+#include "headless-host/html-engine/runtime/EngineWindow.h"
 #include "host/UIHandler.h"
 #include "service-common/HostCall.h"
 #include "tests/support/PanelHostOptions.h"

@@ -1,9 +1,9 @@
 // What the editor base gives every kind, through the headless engine with a kind of the test's own
 // (its HTML is literal, so no template store is needed): the popup life cycle, the commit on
 // dismissal, Enter, change refreshes posted to the UI thread, and the application events.
-#include "headless-host/html-engine/EngineWindow.h"
-#include "headless-host/html-engine/InputDriver.h"
-#include "headless-host/html-engine/UIQueue.h"
+#include "headless-host/html-engine/driver/InputDriver.h"
+#include "headless-host/html-engine/runtime/EngineWindow.h"
+#include "headless-host/html-engine/runtime/UIQueue.h"
 #include "host/BLProperties.h"
 #include "service-common/HostCall.h"
 #include "service-common/ServiceObjectCpp.h"

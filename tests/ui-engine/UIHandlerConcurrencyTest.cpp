@@ -1,8 +1,8 @@
 // Host events raised on other threads reach a handler only on the UI thread, through its invoker.
 #include "tests/support/TestHost.h"
 
-#include "headless-host/html-engine/EngineWindow.h"
-#include "headless-host/html-engine/UIQueue.h"
+#include "headless-host/html-engine/runtime/EngineWindow.h"
+#include "headless-host/html-engine/runtime/UIQueue.h"
 #include "ui-engine/internal/UIHandlerStdImpl.h"
 
 #include <atomic>

@@ -3,9 +3,9 @@
 // window query.
 #include "tests/support/TestHost.h"
 
-#include "headless-host/html-engine/EngineWindow.h"
-#include "headless-host/html-engine/InputDriver.h"
-#include "headless-host/html-engine/UIQueue.h"
+#include "headless-host/html-engine/driver/InputDriver.h"
+#include "headless-host/html-engine/runtime/EngineWindow.h"
+#include "headless-host/html-engine/runtime/UIQueue.h"
 #include "headless-host/services/PluginSiteObject.h"
 #include "service-common/HostCall.h"
 #include "ui-engine/internal/UIHandlerStdImpl.h"

@@ -1,7 +1,7 @@
 // Posting work through the window's invoker: what happens to the record when the invoker refuses it.
 #include "tests/support/TestHost.h"
 
-#include "headless-host/html-engine/UIQueue.h"
+#include "headless-host/html-engine/runtime/UIQueue.h"
 #include "host/UIHandler.h"
 #include "service-common/ServiceObjectCpp.h"
 #include "ui-engine/UIInvokeWrapper.h"

@@ -1,9 +1,9 @@
 // html-query FILE SELECTOR...: lists the elements of a markup file that each selector matches, for
 // template authors and for checking the matcher against a browser.
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/MarkupParser.h"
-#include "headless-host/html-engine/SelectorError.h"
-#include "headless-host/html-engine/SelectorQuery.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/MarkupParser.h"
+#include "headless-host/html-engine/dom/SelectorError.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,12 +1,12 @@
 // The DOM's own rules: ownership and parent links, child list upkeep, attributes, classes, states,
 // text content and document order.
-#include "headless-host/html-engine/Comment.h"
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/ElementState.h"
-#include "headless-host/html-engine/MarkupParser.h"
-#include "headless-host/html-engine/MarkupSerializer.h"
-#include "headless-host/html-engine/SelectorQuery.h"
-#include "headless-host/html-engine/Text.h"
+#include "headless-host/html-engine/dom/Comment.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/ElementState.h"
+#include "headless-host/html-engine/dom/MarkupParser.h"
+#include "headless-host/html-engine/dom/MarkupSerializer.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
+#include "headless-host/html-engine/dom/Text.h"
 
 #include <gtest/gtest.h>
 

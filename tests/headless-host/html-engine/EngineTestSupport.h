@@ -2,9 +2,9 @@
 // recording "UIHandler" made with the project's service-object template.
 #pragma once
 
-#include "headless-host/html-engine/EngineWindow.h"
-#include "headless-host/html-engine/InputDriver.h"
-#include "headless-host/html-engine/UIQueue.h"
+#include "headless-host/html-engine/driver/InputDriver.h"
+#include "headless-host/html-engine/runtime/EngineWindow.h"
+#include "headless-host/html-engine/runtime/UIQueue.h"
 #include "host/UIHandler.h"
 #include "service-common/ServiceObjectCpp.h"
 #include "service-common/ServiceObjectPtr.h"

@@ -1,8 +1,8 @@
 // The host's page scripts, done natively: the fonts list and the colour table.
 #include "tests/headless-host/html-engine/EngineTestSupport.h"
 
-#include "headless-host/html-engine/HostPageScripts.h"
-#include "headless-host/html-engine/Value.h"
+#include "headless-host/html-engine/driver/HostPageScripts.h"
+#include "headless-host/html-engine/runtime/Value.h"
 
 #include <algorithm>
 

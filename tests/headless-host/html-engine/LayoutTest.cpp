@@ -2,7 +2,7 @@
 // and the window's place on the screen.
 #include "EngineTestSupport.h"
 
-#include "headless-host/html-engine/Layout.h"
+#include "headless-host/html-engine/runtime/Layout.h"
 #include "host/WindowsApi.h"
 
 #include <gmock/gmock.h>

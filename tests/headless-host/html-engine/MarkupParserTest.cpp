@@ -1,10 +1,10 @@
 // The markup parser and serializer through their public entry points: the dialect, recovery from
 // bad markup, includes and diagnostics.
-#include "headless-host/html-engine/MarkupParser.h"
-#include "headless-host/html-engine/Comment.h"
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/MarkupSerializer.h"
-#include "headless-host/html-engine/Text.h"
+#include "headless-host/html-engine/dom/MarkupParser.h"
+#include "headless-host/html-engine/dom/Comment.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/MarkupSerializer.h"
+#include "headless-host/html-engine/dom/Text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

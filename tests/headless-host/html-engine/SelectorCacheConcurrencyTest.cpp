@@ -1,7 +1,7 @@
 // The parsed-selector cache shared by every query, used from several threads at once (run under
 // ThreadSanitizer by the tsan preset).
-#include "headless-host/html-engine/SelectorCache.h"
-#include "headless-host/html-engine/SelectorError.h"
+#include "headless-host/html-engine/dom/SelectorCache.h"
+#include "headless-host/html-engine/dom/SelectorError.h"
 
 #include <gtest/gtest.h>
 

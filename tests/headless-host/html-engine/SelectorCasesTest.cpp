@@ -10,11 +10,11 @@
 // The test regenerates the whole file from the markup and directives and compares, as
 // tests/support/Golden.h says: on a mismatch it writes <case>.case.actual beside the case; with
 // PP_REBASELINE=1 it rewrites the case instead.
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/ElementState.h"
-#include "headless-host/html-engine/MarkupParser.h"
-#include "headless-host/html-engine/SelectorError.h"
-#include "headless-host/html-engine/SelectorQuery.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/ElementState.h"
+#include "headless-host/html-engine/dom/MarkupParser.h"
+#include "headless-host/html-engine/dom/SelectorError.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
 #include "tests/support/Golden.h"
 
 #include <gtest/gtest.h>

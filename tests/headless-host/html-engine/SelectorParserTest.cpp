@@ -1,7 +1,7 @@
 // What the selector parser rejects, and where it says the fault is; and the limits that keep
 // hostile selectors cheap.
-#include "headless-host/html-engine/SelectorParser.h"
-#include "headless-host/html-engine/SelectorError.h"
+#include "headless-host/html-engine/dom/SelectorParser.h"
+#include "headless-host/html-engine/dom/SelectorError.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

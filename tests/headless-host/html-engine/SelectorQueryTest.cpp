@@ -1,10 +1,10 @@
 // The query entry points beyond "find all": find first, test with a scope, the nearest ancestor
 // within a depth, errors the caller sees, and the parsed-selector cache.
-#include "headless-host/html-engine/SelectorQuery.h"
-#include "headless-host/html-engine/Element.h"
-#include "headless-host/html-engine/MarkupParser.h"
-#include "headless-host/html-engine/SelectorCache.h"
-#include "headless-host/html-engine/SelectorError.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/MarkupParser.h"
+#include "headless-host/html-engine/dom/SelectorCache.h"
+#include "headless-host/html-engine/dom/SelectorError.h"
 
 #include <gtest/gtest.h>
 

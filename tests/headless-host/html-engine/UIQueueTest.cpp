@@ -1,7 +1,7 @@
 // The UI queue: invoker blocks and their lifetime, idle callbacks and the pump's order and bounds.
-#include "headless-host/html-engine/UIQueue.h"
+#include "headless-host/html-engine/runtime/UIQueue.h"
 
-#include "headless-host/html-engine/UIServiceObject.h"
+#include "headless-host/html-engine/runtime/UIServiceObject.h"
 #include "host/UIHandler.h"
 #include "service-common/HostCall.h"
 

@@ -1,0 +1,81 @@
+// An element: lower-case tag name, attributes in insertion order, state bits and owned children.
+#pragma once
+
+#include "headless-host/html-engine/dom/Node.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace html {
+
+struct Attribute {
+    std::string name; // lower-case
+    std::string value;
+};
+
+class Element final : public Node {
+    struct Key {
+        explicit Key() = default;
+    };
+
+public:
+    Element(Key, std::string tagName);
+    ~Element() override;
+
+    // The tag name is stored lower-case (ASCII).
+    static std::shared_ptr<Element> Create(std::string_view tagName);
+
+    const std::string& TagName() const { return tagName_; }
+
+    // Attribute names are compared ASCII case-insensitively and stored lower-case.
+    const std::vector<Attribute>& Attributes() const { return attributes_; }
+    // The value, or null when absent. The pointer is valid until the attributes change.
+    const std::string* GetAttribute(std::string_view name) const;
+    bool HasAttribute(std::string_view name) const { return GetAttribute(name) != nullptr; }
+    // Replaces the value in place (the attribute keeps its position) or appends a new attribute.
+    void SetAttribute(std::string_view name, std::string value);
+    // Returns whether the attribute existed.
+    bool RemoveAttribute(std::string_view name);
+    // Appends each attribute whose name is not present yet (the first of duplicates wins), in
+    // order. Names must be lower-case. Linear in the number of attributes, however many there are.
+    void AddMissingAttributes(std::vector<Attribute> attributes);
+
+    // The "id" attribute, or an empty string.
+    const std::string& Id() const;
+    // Whether `className` is one of the whitespace-separated tokens of the "class" attribute.
+    bool HasClass(std::string_view className) const;
+
+    std::uint32_t State() const { return state_; }
+    // Clears `bitsToClear`, then sets `bitsToSet`. Returns whether the state changed.
+    bool SetState(std::uint32_t bitsToSet, std::uint32_t bitsToClear);
+
+    const std::vector<std::shared_ptr<Node>>& Children() const { return children_; }
+    Element* FirstElementChild() const;
+    Element* LastElementChild() const;
+
+    // Moves `child` here (out of its old parent, if any), at `index` (clamped to the child count).
+    // Inserting an element into itself or into one of its descendants throws std::invalid_argument.
+    void InsertChild(std::size_t index, std::shared_ptr<Node> child);
+    void AppendChild(std::shared_ptr<Node> child) { InsertChild(children_.size(), std::move(child)); }
+    // Returns the removed child's handle, or null when `child` is not a child of this element.
+    std::shared_ptr<Node> RemoveChild(Node& child);
+    void RemoveAllChildren();
+
+    std::string TextContent() const override;
+    // Replaces all children by one text node (by none for an empty text).
+    void SetTextContent(std::string_view text);
+
+private:
+    void Renumber(std::size_t fromIndex);
+    void Detach(Node& child);
+
+    std::string tagName_;
+    std::vector<Attribute> attributes_;
+    std::uint32_t state_ = 0;
+    std::vector<std::shared_ptr<Node>> children_;
+};
+
+} // namespace html
