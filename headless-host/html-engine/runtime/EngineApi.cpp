@@ -70,7 +70,8 @@ struct Target {
     Window* window = nullptr;
 };
 
-// kHtmlInvalidHandle for a dead handle or one whose window is gone.
+// The handle's element and window, for use on the calling thread: kHtmlInvalidHandle for a dead
+// handle or one whose window is gone, kHtmlOperationFailed off that window's UI thread.
 HtmlResult Resolve(HELEMENT handle, Target& target) {
     HandleTarget resolved = HandleTable::Instance().Resolve(handle);
     if (!resolved || resolved.window == nullptr) {
