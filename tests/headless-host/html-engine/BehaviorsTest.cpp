@@ -2,6 +2,8 @@
 // tabs, and the script methods of editable inputs.
 #include "EngineTestSupport.h"
 
+#include "service-common/TextReceivers.h"
+
 #include <gmock/gmock.h>
 
 namespace html::test {
@@ -9,16 +11,12 @@ namespace {
 
 using ::testing::ElementsAre;
 
-void AppendWide(const wchar_t* text, std::uint32_t length, void* param) {
-    static_cast<std::wstring*>(param)->append(text, length);
-}
-
 // The value of an element as text (ValueStringData), with its type.
 std::pair<std::uint32_t, std::wstring> ValueOf(HELEMENT element) {
     HtmlValue value{};
     EXPECT_EQ(Api().GetElementValue(element, &value), kHtmlOk);
     std::wstring text;
-    Api().ValueStringData(&value, &AppendWide, &text);
+    Api().ValueStringData(&value, &so::AppendWide, &text);
     std::uint32_t type = value.type;
     Api().ValueClear(&value);
     return {type, text};

@@ -1,22 +1,13 @@
 #include "EngineTestSupport.h"
 
 #include "service-common/TextConversion.h"
+#include "service-common/TextReceivers.h"
 
 #include <algorithm>
 
 namespace html::test {
 
-namespace {
-
-void AppendWide(const wchar_t* text, std::uint32_t length, void* param) {
-    static_cast<std::wstring*>(param)->append(text, length);
-}
-
-void AppendUtf8(const char* text, std::uint32_t length, void* param) {
-    static_cast<std::string*>(param)->append(text, length);
-}
-
-} // namespace
+namespace {} // namespace
 
 const HtmlEngineApi& Api() {
     return *HtmlEngineAPI();
@@ -24,23 +15,23 @@ const HtmlEngineApi& Api() {
 
 std::string IdOf(HELEMENT element) {
     std::wstring id;
-    if (Api().GetAttributeByName(element, "id", &AppendWide, &id) == kHtmlOk) {
+    if (Api().GetAttributeByName(element, "id", &so::AppendWide, &id) == kHtmlOk) {
         return so::Utf8FromWide(id);
     }
     std::string tag;
-    Api().GetElementTag(element, &AppendUtf8, &tag);
+    Api().GetElementTag(element, &so::AppendUtf8, &tag);
     return tag;
 }
 
 std::wstring TextOf(HELEMENT element) {
     std::wstring text;
-    EXPECT_EQ(Api().GetElementText(element, &AppendWide, &text), kHtmlOk);
+    EXPECT_EQ(Api().GetElementText(element, &so::AppendWide, &text), kHtmlOk);
     return text;
 }
 
 std::string HtmlOf(HELEMENT element, bool outer) {
     std::string html;
-    EXPECT_EQ(Api().GetElementHtml(element, outer ? 1 : 0, &AppendUtf8, &html), kHtmlOk);
+    EXPECT_EQ(Api().GetElementHtml(element, outer ? 1 : 0, &so::AppendUtf8, &html), kHtmlOk);
     return html;
 }
 
@@ -54,7 +45,7 @@ std::string JsonOfValue(HELEMENT element) {
     HtmlValue value{};
     EXPECT_EQ(Api().GetElementValue(element, &value), kHtmlOk);
     std::string json;
-    Api().ValueToJson(&value, &AppendUtf8, &json);
+    Api().ValueToJson(&value, &so::AppendUtf8, &json);
     Api().ValueClear(&value);
     return json;
 }

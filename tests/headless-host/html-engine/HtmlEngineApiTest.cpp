@@ -3,6 +3,7 @@
 #include "EngineTestSupport.h"
 
 #include "service-common/TextConversion.h"
+#include "service-common/TextReceivers.h"
 
 #include <gmock/gmock.h>
 
@@ -13,13 +14,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-void AppendUtf8(const char* text, std::uint32_t length, void* param) {
-    static_cast<std::string*>(param)->append(text, length);
-}
-void AppendWide(const wchar_t* text, std::uint32_t length, void* param) {
-    static_cast<std::wstring*>(param)->append(text, length);
-}
-
 // An owned value for the tests.
 struct OwnedValue {
     HtmlValue raw{};
@@ -28,12 +22,12 @@ struct OwnedValue {
     ~OwnedValue() { Api().ValueClear(&raw); }
     std::string Json() const {
         std::string json;
-        EXPECT_EQ(Api().ValueToJson(&raw, &AppendUtf8, &json), kHtmlOk);
+        EXPECT_EQ(Api().ValueToJson(&raw, &so::AppendUtf8, &json), kHtmlOk);
         return json;
     }
     std::wstring Text() const {
         std::wstring text;
-        Api().ValueStringData(&raw, &AppendWide, &text);
+        Api().ValueStringData(&raw, &so::AppendWide, &text);
         return text;
     }
 };
@@ -138,7 +132,7 @@ TEST_F(HtmlEngineApi, NumbersReadOnlyAsTheirKinds) {
     EXPECT_EQ(Api().ValueIntDataSet(&text.raw, 1, kHtmlValueString), kHtmlInvalidParameter);
     OwnedValue undefined;
     std::wstring none;
-    EXPECT_EQ(Api().ValueStringData(&undefined.raw, &AppendWide, &none), kHtmlOperationFailed);
+    EXPECT_EQ(Api().ValueStringData(&undefined.raw, &so::AppendWide, &none), kHtmlOperationFailed);
 }
 
 TEST_F(HtmlEngineApi, MapsAndArraysRoundTripThroughJson) {
@@ -233,16 +227,16 @@ TEST_F(HtmlEngineApi, MissingAttributesAndStylesAreNotHandled) {
     Load("<div id=a style='color: red; visibility: collapse'></div>");
     Handle a = Find("#a");
     std::wstring text;
-    EXPECT_EQ(Api().GetAttributeByName(a.Get(), "title", &AppendWide, &text), kHtmlNotHandled);
-    EXPECT_EQ(Api().GetStyleAttribute(a.Get(), "width", &AppendWide, &text), kHtmlNotHandled);
-    ASSERT_EQ(Api().GetStyleAttribute(a.Get(), "visibility", &AppendWide, &text), kHtmlOk);
+    EXPECT_EQ(Api().GetAttributeByName(a.Get(), "title", &so::AppendWide, &text), kHtmlNotHandled);
+    EXPECT_EQ(Api().GetStyleAttribute(a.Get(), "width", &so::AppendWide, &text), kHtmlNotHandled);
+    ASSERT_EQ(Api().GetStyleAttribute(a.Get(), "visibility", &so::AppendWide, &text), kHtmlOk);
     EXPECT_EQ(text, L"collapse");
     ASSERT_EQ(Api().SetStyleAttribute(a.Get(), "visibility", L"visible"), kHtmlOk);
     ASSERT_EQ(Api().SetStyleAttribute(a.Get(), "color", nullptr), kHtmlOk);
     ASSERT_EQ(Api().SetAttributeByName(a.Get(), "title", L"t\u00e9"), kHtmlOk);
     EXPECT_EQ(HtmlOf(a.Get()), "<div id=\"a\" style=\"visibility: visible;\" title=\"t\u00e9\"></div>");
     ASSERT_EQ(Api().SetAttributeByName(a.Get(), "title", nullptr), kHtmlOk);
-    EXPECT_EQ(Api().GetAttributeByName(a.Get(), "title", &AppendWide, &text), kHtmlNotHandled);
+    EXPECT_EQ(Api().GetAttributeByName(a.Get(), "title", &so::AppendWide, &text), kHtmlNotHandled);
 }
 
 struct PlacementCase {
@@ -367,7 +361,7 @@ TEST_F(HtmlEngineApi, PostedEventsRunOnlyWhenTheQueueIsPumped) {
     Api().ValueStringDataSet(&event.data, L"payload", 7);
     std::wstring seen;
     RecordingHandler::Of(handler).onEvent = [&](HELEMENT, HtmlBehaviorEventParams& params) {
-        Api().ValueStringData(&params.data, &AppendWide, &seen);
+        Api().ValueStringData(&params.data, &so::AppendWide, &seen);
     };
     std::uint32_t handled = 5;
     ASSERT_EQ(Api().FireEvent(&event, 1, &handled), kHtmlOk);
