@@ -1,6 +1,7 @@
 #include "ui-document-panel-properties/PropertiesHandlers.h"
 
 #include "host/ValueRecords.h"
+#include "ui-document-panel-properties/NumericEditors.h"
 #include "ui-document-panel-properties/PropsViewGen.h"
 #include "ui-document-panel-properties/TextEditors.h"
 
@@ -36,6 +37,12 @@ struct EditorKindEntry {
 // The kinds of this build. A type code missing here gets the "no editor" item.
 constexpr std::array kEditorKinds = {
     EditorKindEntry{host::PropertyType::Label, &_preparePropertyView<PropertyHandler_Label>},
+    EditorKindEntry{host::PropertyType::Number, &_preparePropertyView<PropertyHandler_Number>},
+    EditorKindEntry{host::PropertyType::NumberSlider, &_preparePropertyView<PropertyHandler_NumberSlider>},
+    EditorKindEntry{host::PropertyType::NumberInline, &_preparePropertyView<PropertyHandler_NumberInline>},
+    EditorKindEntry{host::PropertyType::Float, &_preparePropertyView<PropertyHandler_Float>},
+    EditorKindEntry{host::PropertyType::FloatInline, &_preparePropertyView<PropertyHandler_FloatInline>},
+    EditorKindEntry{host::PropertyType::FloatList, &_preparePropertyView<PropertyHandler_FloatList>},
 };
 
 } // namespace
