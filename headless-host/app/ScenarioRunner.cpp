@@ -3,8 +3,8 @@
 #include "headless-host/app/HostSession.h"
 #include "headless-host/app/PageInspector.h"
 #include "headless-host/document/DocumentFile.h"
-#include "headless-host/document/LimitedJsonParser.h"
 #include "headless-host/document/DocumentViewObject.h"
+#include "headless-host/document/LimitedJsonParser.h"
 #include "headless-host/document/PropertyValues.h"
 #include "headless-host/html-engine/driver/InputDriver.h"
 #include "headless-host/html-engine/runtime/EngineWindow.h"
@@ -55,7 +55,6 @@ std::optional<long long> Integer(const std::string& text) {
         return std::nullopt;
     return value;
 }
-
 
 // A scenario's words are bytes as written, not always UTF-8: bad bytes show as U+FFFD instead of
 // making the message itself fail.
@@ -764,8 +763,8 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
         if (ElementRef element = firstMatch()) {
             std::string text = PageInspector::Text(element.Get());
             if (text != arguments[1])
-                Fail(command, "expected the text " + QuotedWord(arguments[1]) + " in " + QuotedWord(arguments[0]) +
-                                  " but found " + QuotedWord(text));
+                Fail(command, "expected the text " + QuotedWord(arguments[1]) + " in " +
+                                  QuotedWord(arguments[0]) + " but found " + QuotedWord(text));
         }
         break;
     case ExpectState:
@@ -783,25 +782,25 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
         if (ElementRef element = firstMatch()) {
             std::string value = PageInspector::Style(element.Get(), arguments[1]);
             if (value != arguments[2])
-                Fail(command, "expected the style " + arguments[1] + ": " + QuotedWord(arguments[2]) + " on " +
-                                  QuotedWord(arguments[0]) + " but found " + QuotedWord(value));
+                Fail(command, "expected the style " + arguments[1] + ": " + QuotedWord(arguments[2]) +
+                                  " on " + QuotedWord(arguments[0]) + " but found " + QuotedWord(value));
         }
         break;
     case ExpectInput:
         if (ElementRef element = firstMatch()) {
             std::string value = PageInspector::ValueText(element.Get());
             if (value != arguments[1])
-                Fail(command, "expected " + QuotedWord(arguments[0]) + " to hold " + QuotedWord(arguments[1]) +
-                                  " but it holds " + QuotedWord(value));
+                Fail(command, "expected " + QuotedWord(arguments[0]) + " to hold " +
+                                  QuotedWord(arguments[1]) + " but it holds " + QuotedWord(value));
         }
         break;
     case ExpectCaret:
         if (ElementRef element = firstMatch()) {
             auto [anchor, caret] = PageInspector::Caret(element.Get());
             if (anchor != *Integer(arguments[1]) || caret != *Integer(arguments[2]))
-                Fail(command, "expected the selection of " + QuotedWord(arguments[0]) + " from " + arguments[1] +
-                                  " to " + arguments[2] + " but it runs from " + std::to_string(anchor) +
-                                  " to " + std::to_string(caret));
+                Fail(command, "expected the selection of " + QuotedWord(arguments[0]) + " from " +
+                                  arguments[1] + " to " + arguments[2] + " but it runs from " +
+                                  std::to_string(anchor) + " to " + std::to_string(caret));
         }
         break;
     case ExpectValue: {
