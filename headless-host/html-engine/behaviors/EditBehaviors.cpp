@@ -5,6 +5,7 @@
 #include "headless-host/html-engine/dom/AsciiText.h"
 #include "headless-host/html-engine/dom/Element.h"
 #include "headless-host/html-engine/dom/ElementState.h"
+#include "headless-host/html-engine/dom/ElementTree.h"
 #include "headless-host/html-engine/runtime/CivilTime.h"
 #include "headless-host/html-engine/runtime/Window.h"
 #include "service-common/TextConversion.h"
@@ -355,9 +356,11 @@ private:
     std::size_t caret_ = 0;  // where it ends
 };
 
+// A slider's "buddy" names (by id) an element anywhere in the document that shows its value as
+// text: the slider keeps it up to date however its value changes.
 class SliderBehavior final : public Behavior {
 public:
-    void OnBound(Window&, Element& self) override {
+    void OnBound(Window& window, Element& self) override {
         auto attribute = [&](std::string_view name, std::int64_t fallback) {
             const std::string* text = self.GetAttribute(name);
             return text != nullptr ? ParseInteger(*text).value_or(fallback) : fallback;
@@ -369,13 +372,16 @@ public:
         if (AttributeFlag(self, "disabled")) {
             self.SetState(ElementState::kDisabled, 0);
         }
+        ShowInBuddy(window, self);
     }
 
     std::optional<Value> GetValue(Window&, Element&) override { return Value::Int(value_); }
 
-    bool SetValue(Window&, Element&, const Value& value) override {
+    bool SetValue(Window& window, Element& self, const Value& value) override {
         if (auto number = NumberOf(value)) {
             value_ = *number;
+            window.NoteChange();
+            ShowInBuddy(window, self);
         }
         return true;
     }
@@ -388,6 +394,7 @@ public:
         if (*number != value_) {
             value_ = *number;
             window.NoteChange();
+            ShowInBuddy(window, self);
             window.Events().FireBehaviorEvent(kButtonStateChanged, self, &self);
         }
         return true;
@@ -418,6 +425,20 @@ public:
     bool IsFormField() const override { return true; }
 
 private:
+    void ShowInBuddy(Window& window, Element& self) const {
+        const std::string* buddyId = self.GetAttribute("buddy");
+        if (buddyId == nullptr || buddyId->empty() || !window.IsInDocument(self)) {
+            return;
+        }
+        for (const auto& element : SubtreeElements(window.Root())) {
+            const std::string* id = element->GetAttribute("id");
+            if (id != nullptr && *id == *buddyId) {
+                window.SetText(*element, std::to_wstring(value_));
+                return;
+            }
+        }
+    }
+
     std::optional<std::int64_t> NumberOf(const Value& value) const {
         std::optional<double> number = value.AsNumber();
         if (!number) {

@@ -287,6 +287,35 @@ TEST_F(Behaviors, HostInitializersRunWhenElementsAppear) {
     Find("#fonts > vlist");
 }
 
+// ---- Sliders ------------------------------------------------------------------------------------------
+
+TEST_F(Behaviors, SliderShowsItsValueInItsBuddyHoweverItChanges) {
+    Load("<div id=box><input id=s type=hslider min=0 max=10 value=3 buddy=shown>"
+         "<div><span id=shown>?</span></div></div>");
+    so::Ref handler = Attach("#box", "box", kHandleBehaviorEvent);
+    EXPECT_EQ(TextOf(Find("#shown").Get()), L"3") << "when bound, also with the buddy after it";
+    ASSERT_EQ(SetValueJson(Find("#s").Get(), "8"), kHtmlOk);
+    EXPECT_EQ(TextOf(Find("#shown").Get()), L"8");
+    ASSERT_TRUE(driver_.ChangeValue(Find("#s").Get(), Value::Int(70)));
+    EXPECT_EQ(TextOf(Find("#shown").Get()), L"10");
+    EXPECT_THAT(log_, ElementsAre("box:event 2 #s"));
+
+    const std::string markup = "<span id=later></span><input id=t type=hslider value=4 buddy=later>";
+    ASSERT_EQ(Api().SetElementHtml(Find("#box").Get(), markup.data(), std::uint32_t(markup.size()),
+                                   kAppendInnerHtml),
+              kHtmlOk);
+    EXPECT_EQ(TextOf(Find("#later").Get()), L"4") << "a slider added to the page";
+}
+
+TEST_F(Behaviors, DisabledSliderRefusesAUsersChange) {
+    Load("<div id=box><input id=s type=hslider value=3 disabled buddy=shown><span id=shown></span></div>");
+    so::Ref handler = Attach("#box", "box", kHandleBehaviorEvent);
+    EXPECT_FALSE(driver_.ChangeValue(Find("#s").Get(), Value::Int(5)));
+    EXPECT_EQ(JsonOfValue(Find("#s").Get()), "3");
+    EXPECT_EQ(TextOf(Find("#shown").Get()), L"3");
+    EXPECT_TRUE(log_.empty());
+}
+
 // ---- Editable inputs ------------------------------------------------------------------------------------
 
 TEST_F(Behaviors, SelectionMethodsDecideWhatTypingReplaces) {
