@@ -77,6 +77,28 @@ bool AttributeFlag(const Element& element, std::string_view name) {
     return element.HasAttribute(name);
 }
 
+std::optional<double> NumberAttribute(const Element& element, std::string_view name) {
+    const std::string* text = element.GetAttribute(name);
+    return text != nullptr ? ParseFloat(*text) : std::nullopt;
+}
+
+// Digits after the point in a number's text ("1.50": 2).
+std::size_t DecimalPlaces(std::string_view text) {
+    text = TrimAsciiWhitespace(text);
+    std::size_t point = text.find('.');
+    return point == std::string_view::npos ? 0 : text.size() - point - 1;
+}
+
+std::wstring FixedText(double number, std::size_t decimals) {
+    char text[128];
+    number += 0.0; // no "-0"
+    auto result = std::to_chars(text, text + sizeof text, number, std::chars_format::fixed, int(decimals));
+    if (result.ec != std::errc()) {
+        result = std::to_chars(text, text + sizeof text, number); // too long for fixed notation
+    }
+    return so::WideFromUtf8(std::string_view(text, std::size_t(result.ptr - text)));
+}
+
 class EditBehavior final : public Behavior {
 public:
     explicit EditBehavior(EditKind kind) : kind_(kind) {}
@@ -90,6 +112,10 @@ public:
         } else {
             const std::string* value = self.GetAttribute("value");
             text_ = value != nullptr ? so::WideFromUtf8(*value) : std::wstring();
+            // An input that starts without a value shows what its "novalue" says.
+            if (text_.empty()) {
+                text_ = NoValueText(self).value_or(std::wstring());
+            }
         }
         if (AttributeFlag(self, "disabled")) {
             self.SetState(ElementState::kDisabled, 0);
@@ -102,6 +128,9 @@ public:
     }
 
     std::optional<Value> GetValue(Window&, Element& self) override {
+        if (ShowsNoValue(self)) {
+            return Value();
+        }
         const std::string text = so::Utf8FromWide(Text(self));
         switch (kind_) {
         case EditKind::Number:
@@ -133,7 +162,7 @@ public:
     }
 
     bool SetValue(Window& window, Element& self, const Value& value) override {
-        std::optional<std::wstring> text = TextFor(value);
+        std::optional<std::wstring> text = TextFor(self, value);
         if (!text) {
             return false;
         }
@@ -143,7 +172,7 @@ public:
     }
 
     bool ChangeByUser(Window& window, Element& self, const Value& value) override {
-        std::optional<std::wstring> text = TextFor(value);
+        std::optional<std::wstring> text = TextFor(self, value);
         if (!text) {
             return false;
         }
@@ -188,6 +217,7 @@ public:
             if (!IsEditable(self)) {
                 return true;
             }
+            SelectNoValueText(self);
             auto [from, to] = Selection(length);
             if (from == to) {
                 if (keyCode == kKeyBackspace && from > 0) {
@@ -210,6 +240,15 @@ public:
                 return true;
             }
             return false;
+        case kKeyUp:
+        case kKeyDown:
+            if (kind_ != EditKind::Number && kind_ != EditKind::Decimal) {
+                return false;
+            }
+            if (IsEditable(self)) {
+                Step(window, self, keyCode == kKeyUp ? 1 : -1);
+            }
+            return true;
         case kKeyA:
             if ((altState & kControlKeyPressed) != 0) {
                 anchor_ = 0;
@@ -227,6 +266,7 @@ public:
             !Accepts(self, character)) {
             return false;
         }
+        SelectNoValueText(self);
         const std::size_t length = Text(self).size();
         auto [from, to] = Selection(length);
         if (const std::string* maxLength = self.GetAttribute("maxlength")) {
@@ -292,9 +332,33 @@ private:
         window.NoteChange();
     }
 
-    std::optional<std::wstring> TextFor(const Value& value) const {
-        if (value.IsUndefined() || value.Type() == kHtmlValueNull) {
-            return std::wstring();
+    bool IsNumeric() const { return kind_ == EditKind::Number || kind_ == EditKind::Decimal; }
+
+    // The text of the "novalue" attribute (entities decoded), shown while the input has no value.
+    static std::optional<std::wstring> NoValueText(const Element& self) {
+        const std::string* text = self.GetAttribute("novalue");
+        return text != nullptr && !text->empty() ? std::optional(so::WideFromUtf8(*text)) : std::nullopt;
+    }
+
+    bool ShowsNoValue(const Element& self) const {
+        std::optional<std::wstring> noValue = NoValueText(self);
+        return noValue && Text(self) == *noValue;
+    }
+
+    // The novalue text is no text a user edits: the first key replaces it whole.
+    void SelectNoValueText(const Element& self) {
+        if (ShowsNoValue(self)) {
+            anchor_ = 0;
+            caret_ = Text(self).size();
+        }
+    }
+
+    // Nothing (undefined, null, a number input's NaN) shows as the novalue text, or as no text.
+    std::optional<std::wstring> TextFor(const Element& self, const Value& value) const {
+        const std::optional<double> number = value.AsNumber();
+        if (value.IsUndefined() || value.Type() == kHtmlValueNull ||
+            (IsNumeric() && number && std::isnan(*number))) {
+            return NoValueText(self).value_or(std::wstring());
         }
         if (auto ticks = value.AsDateTicks(); ticks && (kind_ == EditKind::Date || kind_ == EditKind::Time)) {
             CivilTime civil = CivilTime::FromTicks(*ticks);
@@ -342,6 +406,33 @@ private:
         Store(window, self, std::move(text));
         caret_ = anchor_ = from + with.size();
         Fire(window, self, kEditValueChanged);
+    }
+
+    // Up and Down on a number: by "step" (1 without one), kept within "min" and "max" when they
+    // are given, shown with as many decimals as the step or the text had. Without a value the
+    // first step lands on "min", or one step from 0. Typed text is not clamped: the application
+    // does that when it takes the value.
+    void Step(Window& window, Element& self, int direction) {
+        const std::optional<double> stepAttribute = NumberAttribute(self, "step");
+        const double step = stepAttribute && *stepAttribute > 0 ? *stepAttribute : 1.0;
+        const std::optional<double> low = NumberAttribute(self, "min");
+        const std::optional<double> high = NumberAttribute(self, "max");
+        const std::string text = so::Utf8FromWide(Text(self));
+        const std::optional<double> current = ShowsNoValue(self) ? std::nullopt : ParseFloat(text);
+        double next = current ? *current + direction * step : low ? *low : direction * step;
+        if (high) {
+            next = std::min(next, *high);
+        }
+        if (low) {
+            next = std::max(next, *low);
+        }
+        const std::string* stepText = self.GetAttribute("step");
+        const std::size_t decimals =
+            std::max(stepAttribute ? DecimalPlaces(*stepText) : 0, current ? DecimalPlaces(text) : 0);
+        std::wstring nextText = FixedText(next, decimals);
+        if (nextText != Text(self)) {
+            Replace(window, self, 0, Text(self).size(), nextText);
+        }
     }
 
     // A caption's edits are its select's: the select is the target, the caption the source.

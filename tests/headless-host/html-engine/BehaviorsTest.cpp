@@ -6,10 +6,16 @@
 
 #include <gmock/gmock.h>
 
+#include <cmath>
+#include <functional>
+
 namespace html::test {
 namespace {
 
 using ::testing::ElementsAre;
+
+constexpr std::uint32_t kKeyUp = 0x26;
+constexpr std::uint32_t kKeyDown = 0x28;
 
 // The value of an element as text (ValueStringData), with its type.
 std::pair<std::uint32_t, std::wstring> ValueOf(HELEMENT element) {
@@ -87,6 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"NumberWithoutNumber", "<input id=e type=number value='\xE2\x80\x93'>", kHtmlValueUndefined,
                   L""},
         ValueCase{"DecimalInput", "<input id=e type=decimal value='1.50'>", kHtmlValueFloat, L"1.5"},
+        ValueCase{"TextShowingItsNoValue", "<input id=e novalue='&ndash;'>", kHtmlValueUndefined, L""},
         ValueCase{"SliderClampsToMax", "<input id=e type=hslider min=0 max=10 value=30>", kHtmlValueInt,
                   L"10"},
         ValueCase{"DateInput", "<input id=e type=date value='2020-02-29'>", kHtmlValueDate,
@@ -350,14 +357,114 @@ TEST_P(BehaviorsTyping, InputTakesOnlyWhatItAccepts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Behaviors, BehaviorsTyping,
-    ::testing::Values(TypingCase{"NumberDropsLetters", "<input id=e type=number>", L"1a2-", L"12-"},
-                      TypingCase{"FilterAttribute", "<input id=e type=decimal filter='0~9.'>", L"-1.5x",
-                                 L"1.5"},
-                      TypingCase{"MaxLength", "<input id=e maxlength=3>", L"abcdef", L"abc"},
-                      TypingCase{"ReadOnly", "<input id=e readonly value=v>", L"abc", L"v"},
-                      TypingCase{"SingleLineIgnoresEnter", "<input id=e>", L"a\nb", L"ab"},
-                      TypingCase{"TextAreaTakesLines", "<textarea id=e></textarea>", L"a\nb", L"a\nb"}),
+    ::testing::Values(
+        TypingCase{"NumberDropsLetters", "<input id=e type=number>", L"1a2-", L"12-"},
+        TypingCase{"FilterAttribute", "<input id=e type=decimal filter='0~9.'>", L"-1.5x", L"1.5"},
+        TypingCase{"MaxLength", "<input id=e maxlength=3>", L"abcdef", L"abc"},
+        TypingCase{"NumberPastItsMaxIsLeftToTheApplication", "<input id=e type=number min=0 max=100>", L"500",
+                   L"500"},
+        TypingCase{"FirstCharacterReplacesTheNoValueText",
+                   "<input id=e type=decimal filter='0~9.' novalue='&ndash;'>", L"x7.5", L"7.5"},
+        TypingCase{"ReadOnly", "<input id=e readonly value=v>", L"abc", L"v"},
+        TypingCase{"SingleLineIgnoresEnter", "<input id=e>", L"a\nb", L"ab"},
+        TypingCase{"TextAreaTakesLines", "<textarea id=e></textarea>", L"a\nb", L"a\nb"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Number stepping ---------------------------------------------------------------------------------
+
+struct StepCase {
+    const char* name;
+    const char* markup; // the input has id "e"
+    std::uint32_t key;
+    const wchar_t* shown;
+};
+
+class BehaviorsStep : public EngineTest, public ::testing::WithParamInterface<StepCase> {};
+
+TEST_P(BehaviorsStep, UpAndDownStepTheNumberWithinItsLimits) {
+    Load(GetParam().markup);
+    ASSERT_TRUE(driver_.MoveFocus(Find("#e").Get()));
+    ASSERT_TRUE(driver_.PressKey(GetParam().key));
+    EXPECT_EQ(TextOf(Find("#e").Get()), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Behaviors, BehaviorsStep,
+    ::testing::Values(
+        StepCase{"UpByOne", "<input id=e type=number value=5>", kKeyUp, L"6"},
+        StepCase{"DownByStep", "<input id=e type=number value=5 step=2>", kKeyDown, L"3"},
+        StepCase{"UpStopsAtMax", "<input id=e type=number value=9 step=5 max=12>", kKeyUp, L"12"},
+        StepCase{"DownStopsAtMin", "<input id=e type=number value=1 step=5 min=-2>", kKeyDown, L"-2"},
+        StepCase{"TypedPastMaxStepsBackInside", "<input id=e type=number value=500 max=100>", kKeyDown,
+                 L"100"},
+        StepCase{"WithoutValueFromMin", "<input id=e type=number min=3>", kKeyUp, L"3"},
+        StepCase{"WithoutValueOneStepFromZero", "<input id=e type=number>", kKeyDown, L"-1"},
+        StepCase{"DecimalKeepsItsDecimals", "<input id=e type=decimal value=1.50 step=0.25>", kKeyUp,
+                 L"1.75"},
+        StepCase{"DecimalFromNoValue", "<input id=e type=decimal novalue='&ndash;' min=0.5 step=0.1>", kKeyUp,
+                 L"0.5"},
+        StepCase{"ReadOnlyStaysAsItIs", "<input id=e type=number value=5 readonly>", kKeyUp, L"5"},
+        StepCase{"TextIsNoNumber", "<input id=e value=5>", kKeyUp, L"5"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Behaviors, SteppingAnnouncesEachChangeAndNothingAtTheLimit) {
+    Load("<div id=box><input id=e type=number value=9 max=10></div>");
+    so::Ref handler = Attach("#box", "box", kHandleBehaviorEvent);
+    ASSERT_TRUE(driver_.MoveFocus(Find("#e").Get()));
+    ASSERT_TRUE(driver_.PressKey(kKeyUp));
+    ASSERT_TRUE(driver_.PressKey(kKeyUp));
+    EXPECT_THAT(log_, ElementsAre("box:event 3 #e", "box:event 4 #e"));
+    EXPECT_EQ(JsonOfValue(Find("#e").Get()), "10");
+}
+
+// ---- No value -----------------------------------------------------------------------------------------
+
+struct NothingCase {
+    const char* name;
+    std::function<HtmlResult(HELEMENT)> set;
+};
+
+class BehaviorsNoValue : public EngineTest, public ::testing::WithParamInterface<NothingCase> {};
+
+TEST_P(BehaviorsNoValue, DecimalSetToNothingShowsItsNoValueText) {
+    Load("<input id=e type=decimal filter='0~9.' novalue='&ndash;' value=2.5>");
+    Handle input = Find("#e");
+    ASSERT_EQ(GetParam().set(input.Get()), kHtmlOk);
+    EXPECT_EQ(TextOf(input.Get()), L"\u2013");
+    EXPECT_EQ(ValueOf(input.Get()).first, std::uint32_t(kHtmlValueUndefined));
+    ASSERT_TRUE(driver_.TypeText(input.Get(), L"3"));
+    EXPECT_EQ(ValueOf(input.Get()), std::make_pair(std::uint32_t(kHtmlValueFloat), std::wstring(L"3")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Behaviors, BehaviorsNoValue,
+    ::testing::Values(NothingCase{"Undefined",
+                                  [](HELEMENT element) {
+                                      HtmlValue undefined{};
+                                      return Api().SetElementValue(element, &undefined);
+                                  }},
+                      NothingCase{"Null", [](HELEMENT element) { return SetValueJson(element, "null"); }},
+                      NothingCase{"NaN",
+                                  [](HELEMENT element) {
+                                      HtmlValue nan{};
+                                      Api().ValueFloatDataSet(&nan, std::nan(""));
+                                      return Api().SetElementValue(element, &nan);
+                                  }},
+                      NothingCase{
+                          "NoValueText",
+                          [](HELEMENT element) { return SetValueJson(element, "\"\xE2\x80\x93\""); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Behaviors, BackspaceTakesTheNoValueTextWhole) {
+    Load("<input id=e type=decimal novalue='&ndash;'>");
+    Handle input = Find("#e");
+    EXPECT_EQ(TextOf(input.Get()), L"\u2013") << "an input without a value starts with it";
+    ASSERT_TRUE(driver_.MoveFocus(input.Get()));
+    ASSERT_TRUE(driver_.PressKey(0x08));
+    EXPECT_EQ(TextOf(input.Get()), L"");
+    ASSERT_EQ(SetValueJson(input.Get(), "1.25"), kHtmlOk);
+    EXPECT_EQ(TextOf(input.Get()), L"1.25");
+}
 
 } // namespace
 } // namespace html::test
