@@ -64,6 +64,9 @@ public:
                                 std::string_view /*command*/) {
         return false;
     }
+    // The element had the focus and is giving it up (before kFocusLost reaches the handlers, as a
+    // browser's change event precedes blur).
+    virtual void OnFocusLost(Window&, Element&) {}
     // Where the focus goes when a user focuses this element; null when it takes none.
     virtual Element* FocusTarget(Element&) { return nullptr; }
     // Whether a form reads and writes this element's value by its "name".

@@ -124,6 +124,7 @@ public:
             self.SetState(ElementState::kReadOnly, 0);
         }
         caret_ = anchor_ = Text(self).size();
+        committed_ = Text(self);
         window.NoteChange();
     }
 
@@ -161,6 +162,7 @@ public:
         }
     }
 
+    // What a program sets is committed as it stands: a caption announces only what a user typed.
     bool SetValue(Window& window, Element& self, const Value& value) override {
         std::optional<std::wstring> text = TextFor(self, value);
         if (!text) {
@@ -168,6 +170,7 @@ public:
         }
         Store(window, self, std::move(*text));
         caret_ = anchor_ = Text(self).size();
+        committed_ = Text(self);
         return true;
     }
 
@@ -179,6 +182,7 @@ public:
         Fire(window, self, kEditValueChanging);
         Store(window, self, std::move(*text));
         caret_ = anchor_ = Text(self).size();
+        committed_ = Text(self);
         Fire(window, self, kEditValueChanged);
         return true;
     }
@@ -188,6 +192,7 @@ public:
     bool SetText(Window& window, Element& self, std::wstring_view text) override {
         Store(window, self, std::wstring(text));
         caret_ = anchor_ = text.size();
+        committed_ = Text(self);
         return true;
     }
 
@@ -237,6 +242,10 @@ public:
                     auto [from, to] = Selection(length);
                     Replace(window, self, from, to, L"\n");
                 }
+                return true;
+            }
+            if (kind_ == EditKind::Caption) {
+                Commit(window, self);
                 return true;
             }
             return false;
@@ -301,6 +310,12 @@ public:
             return Value::MakeArray({Value::Int(std::int64_t(anchor_)), Value::Int(std::int64_t(caret_))});
         }
         return std::nullopt;
+    }
+
+    void OnFocusLost(Window& window, Element& self) override {
+        if (kind_ == EditKind::Caption) {
+            Commit(window, self);
+        }
     }
 
     Element* FocusTarget(Element& self) override {
@@ -396,6 +411,8 @@ private:
         }
     }
 
+    // A caption announces only the change under way: the change itself is announced when the
+    // user commits the text (Commit), as a combo box does; every other input announces each edit.
     void Replace(Window& window, Element& self, std::size_t from, std::size_t to, const std::wstring& with) {
         Fire(window, self, kEditValueChanging);
         std::wstring text = Text(self);
@@ -405,6 +422,20 @@ private:
         text.replace(from, to - from, with);
         Store(window, self, std::move(text));
         caret_ = anchor_ = from + with.size();
+        if (kind_ != EditKind::Caption) {
+            committed_ = Text(self);
+            Fire(window, self, kEditValueChanged);
+        }
+    }
+
+    // Enter, or the focus leaving: kEditValueChanged once for what was typed since the last
+    // commit, nothing when the text is what it was then.
+    void Commit(Window& window, Element& self) {
+        std::wstring text = Text(self);
+        if (text == committed_) {
+            return;
+        }
+        committed_ = std::move(text);
         Fire(window, self, kEditValueChanged);
     }
 
@@ -443,6 +474,7 @@ private:
 
     EditKind kind_;
     std::wstring text_;
+    std::wstring committed_; // a caption's text as last committed or set by a program
     std::size_t anchor_ = 0; // where the selection started
     std::size_t caret_ = 0;  // where it ends
 };

@@ -307,10 +307,11 @@ private:
         return caption != nullptr ? caption->TextContent() : std::string();
     }
 
+    // Through the caption's own behaviour: an editable caption takes the text as set, not typed,
+    // and has nothing to commit afterwards.
     static void SetCaption(Window& window, Element& self, const std::string& text) {
         if (Element* caption = ChildByTag(self, "caption")) {
-            caption->SetTextContent(text);
-            window.NoteChange();
+            window.SetText(*caption, so::WideFromUtf8(text));
         }
     }
 

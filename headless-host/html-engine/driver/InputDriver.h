@@ -36,8 +36,10 @@ public:
     bool Click(HELEMENT element);
     // Focuses the input (its caption, for an editable select) if needed, then per character key
     // down, character and key up; each accepted character changes the value between
-    // kEditValueChanging and kEditValueChanged. A line break is the Enter key; a tab is the tab
-    // character alone (as pasted), which text fields take, not the Tab key that moves the focus.
+    // kEditValueChanging and kEditValueChanged, except in an editable select's caption, whose
+    // select raises kEditValueChanged once the text is committed (Enter, or the focus leaving). A
+    // line break is the Enter key; a tab is the tab character alone (as pasted), which text fields
+    // take, not the Tab key that moves the focus.
     bool TypeText(HELEMENT input, std::wstring_view text);
     // Key down, the character for a printable key without Ctrl or Alt, key up, to the focused
     // element (the root without one). `modifiers` are HtmlKeyboardStates bits; GetKeyState

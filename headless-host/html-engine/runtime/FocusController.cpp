@@ -33,6 +33,9 @@ bool FocusController::Move(Element* target, HtmlFocusCause cause, bool askFirst)
     if (oldFocus) {
         oldFocus->SetState(0, ElementState::kFocus);
         focus_.reset();
+        if (Behavior* behavior = window_.Runtime().BehaviorOf(*oldFocus)) {
+            behavior->OnFocusLost(window_, *oldFocus);
+        }
         ScopedHandle handle(*oldFocus, &window_);
         HtmlFocusParams lost{kFocusLost, handle.Get(), cause, 0};
         window_.Events().Focus(*oldFocus, lost);

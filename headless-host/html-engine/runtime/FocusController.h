@@ -18,9 +18,10 @@ public:
 
     // Null when no element has the focus.
     Element* Current() const { return focus_.lock().get(); }
-    // Asks with kFocusRequest (a handler may cancel) unless told not to, then kFocusLost to the
-    // old holder and kFocusGot to the new one. Null drops the focus. False when refused, disabled
-    // or outside the document.
+    // Asks with kFocusRequest (a handler may cancel) unless told not to, then tells the old
+    // holder's behaviour (an editable caption commits its text there), then kFocusLost to the old
+    // holder and kFocusGot to the new one. Null drops the focus. False when refused, disabled or
+    // outside the document.
     bool Move(Element* target, HtmlFocusCause cause, bool askFirst = true);
     // A request even when `target` has the focus already (a closing drop-down gives it back), then
     // the move.

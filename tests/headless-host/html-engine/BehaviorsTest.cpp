@@ -210,6 +210,110 @@ TEST_F(Behaviors, DropDownSelectGetsCaptionAndPopup) {
         << "options untouched";
 }
 
+// An editable drop-down: its caption takes typing, and the select announces what the user commits.
+class BehaviorsEditableDropDown : public EngineTest {
+protected:
+    void SetUp() override {
+        Load("<div id=box><select id=s type=dropdown editable><option value=8>8</option>"
+             "<option value=9>9</option></select><input id=other></div>");
+        handler_ = Attach("#box", "box", kHandleBehaviorEvent | kHandleFocus);
+        // The source of each behaviour event, beside the log's target.
+        RecordingHandler::Of(handler_).onEvent = [this](HELEMENT, HtmlBehaviorEventParams& event) {
+            sources_.push_back(IdOf(event.he));
+        };
+    }
+
+    so::Ref handler_;
+    std::vector<std::string> sources_;
+};
+
+TEST_F(BehaviorsEditableDropDown, TypingAnnouncesChangingAndEnterCommitsOnce) {
+    ASSERT_TRUE(driver_.TypeText(Find("#s").Get(), L"12"));
+    ASSERT_TRUE(driver_.PressKey(::html::InputDriver::kKeyReturn));
+    ASSERT_TRUE(driver_.PressKey(::html::InputDriver::kKeyReturn));
+    EXPECT_THAT(log_, ElementsAre("box:focus 4 #caption", "box:focus 2 #caption", "box:event 3 #s",
+                                  "box:event 3 #s", "box:event 4 #s"))
+        << "a second Enter has nothing new to commit";
+    EXPECT_THAT(sources_, ElementsAre("caption", "caption", "caption"));
+    EXPECT_EQ(JsonOfValue(Find("#s").Get()), "\"12\"");
+}
+
+TEST_F(BehaviorsEditableDropDown, LosingTheFocusCommitsWhatChangedBeforeTheFocusLeaves) {
+    ASSERT_TRUE(driver_.TypeText(Find("#s").Get(), L"7"));
+    log_.clear();
+    ASSERT_TRUE(driver_.MoveFocus(Find("#other").Get()));
+    EXPECT_THAT(log_, ElementsAre("box:focus 4 #other", "box:event 4 #s", "box:focus 3 #caption",
+                                  "box:focus 2 #other"));
+    log_.clear();
+    ASSERT_TRUE(driver_.MoveFocus(Find("#s").Get()));
+    ASSERT_TRUE(driver_.PressKey(::html::InputDriver::kKeyReturn));
+    ASSERT_TRUE(driver_.MoveFocus(Find("#other").Get()));
+    EXPECT_THAT(log_, ElementsAre("box:focus 4 #caption", "box:focus 3 #other", "box:focus 2 #caption",
+                                  "box:focus 4 #other", "box:focus 3 #caption", "box:focus 2 #other"))
+        << "nothing typed since the last commit";
+}
+
+TEST_F(BehaviorsEditableDropDown, TypingBackToTheCommittedTextCommitsNothing) {
+    ASSERT_TRUE(driver_.TypeText(Find("#s").Get(), L"5\n"));
+    log_.clear();
+    ASSERT_TRUE(driver_.TypeText(Find("#s").Get(), L"6"));
+    ASSERT_TRUE(driver_.PressKey(0x08)); // Backspace
+    ASSERT_TRUE(driver_.PressKey(::html::InputDriver::kKeyReturn));
+    EXPECT_THAT(log_, ElementsAre("box:event 3 #s", "box:event 3 #s"));
+}
+
+TEST_F(BehaviorsEditableDropDown, ChoosingFromTheListAnnouncesTheChoiceNotTheTyping) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> focusRequests; // (target is caption, cause)
+    RecordingHandler::Of(handler_).onFocus = [&](HtmlFocusParams& focus) {
+        if (focus.cmd == kFocusRequest) {
+            focusRequests.emplace_back(IdOf(focus.target) == "caption", focus.cause);
+        }
+    };
+    ASSERT_TRUE(driver_.TypeText(Find("#s").Get(), L"5"));
+    log_.clear();
+    sources_.clear();
+    focusRequests.clear();
+    ASSERT_TRUE(driver_.ChooseOption(Find("#s").Get(), L"9"));
+    ASSERT_TRUE(driver_.MoveFocus(Find("#other").Get()));
+    EXPECT_THAT(log_, ElementsAre("box:event 7 #popup", "box:event 8 #popup", "box:event 19 #popup",
+                                  "box:event 9 #popup", "box:focus 4 #caption", "box:event 6 #s",
+                                  "box:focus 4 #other", "box:focus 3 #caption", "box:focus 2 #other"))
+        << "the choice replaced the typed text: no commit of it follows";
+    EXPECT_THAT(sources_, ElementsAre("popup", "popup", "popup", "popup", "s"));
+    EXPECT_THAT(focusRequests, ElementsAre(std::make_pair(1u, std::uint32_t(kByPopup)),
+                                           std::make_pair(0u, std::uint32_t(kByMouse))))
+        << "the closing list gives the focus back to the caption";
+    EXPECT_EQ(JsonOfValue(Find("#s").Get()), "9");
+}
+
+TEST_F(BehaviorsEditableDropDown, ValuesSetByAProgramAreNotCommittedAsTyped) {
+    ASSERT_TRUE(driver_.MoveFocus(Find("#s").Get()));
+    log_.clear();
+    ASSERT_EQ(SetValueJson(Find("#s").Get(), "\"13.5\""), kHtmlOk);
+    ASSERT_TRUE(driver_.PressKey(::html::InputDriver::kKeyReturn));
+    ASSERT_EQ(Api().SetElementText(Find("#s").Get(), L"14", 2), kHtmlOk);
+    ASSERT_TRUE(driver_.PressKey(::html::InputDriver::kKeyReturn));
+    ASSERT_EQ(Api().SetElementText(Find("#s > caption").Get(), L"15", 2), kHtmlOk);
+    ASSERT_TRUE(driver_.MoveFocus(Find("#other").Get()));
+    EXPECT_THAT(log_, ElementsAre("box:focus 4 #other", "box:focus 3 #caption", "box:focus 2 #other"));
+}
+
+TEST_F(BehaviorsEditableDropDown, CaptionSelectionMethodsDecideWhatTypingReplaces) {
+    ASSERT_EQ(SetValueJson(Find("#s").Get(), "\"1234\""), kHtmlOk);
+    Handle caption = Find("#s > caption");
+    std::string selection;
+    ASSERT_EQ(Call(caption.Get(), "setSelection", "[1,3]"), kHtmlOk);
+    ASSERT_EQ(Call(caption.Get(), "getSelection", "[]", &selection), kHtmlOk);
+    EXPECT_EQ(selection, "[1,3]");
+    ASSERT_TRUE(driver_.TypeText(Find("#s").Get(), L"x"));
+    EXPECT_EQ(TextOf(caption.Get()), L"1x4");
+    ASSERT_EQ(Call(caption.Get(), "doSelectAll", "[]"), kHtmlOk);
+    ASSERT_EQ(Call(caption.Get(), "getSelection", "[]", &selection), kHtmlOk);
+    EXPECT_EQ(selection, "[0,3]");
+    ASSERT_TRUE(driver_.TypeText(Find("#s").Get(), L"7"));
+    EXPECT_EQ(TextOf(Find("#s").Get()), L"7");
+}
+
 // ---- Tabs ---------------------------------------------------------------------------------------------
 
 // The page's structure: a strip of tabs and a container of panels; a panel may hold a tab
