@@ -126,6 +126,12 @@ TEST_F(RunningHost, StyleExpectationsReadWhatTheEngineSet) {
     EXPECT_TRUE(Run("expect style \"#no-items-msg\" visibility hidden")) << errors_.str();
     ASSERT_EQ(HtmlEngineAPI()->SetStyleAttribute(message.Get(), "visibility", nullptr), kHtmlOk);
     EXPECT_TRUE(Run("expect style \"#no-items-msg\" visibility \"\"")) << errors_.str();
+    ASSERT_EQ(HtmlEngineAPI()->SetStyleAttribute(message.Get(), "text-selection-caret-color", L"#0078d7"),
+              kHtmlOk);
+    EXPECT_TRUE(Run("expect style \"#no-items-msg\" text-selection-caret-color \"#0078d7\""))
+        << errors_.str();
+    ASSERT_EQ(HtmlEngineAPI()->SetStyleAttribute(message.Get(), "text-selection-caret-color", nullptr),
+              kHtmlOk);
 }
 
 } // namespace

@@ -223,6 +223,21 @@ TEST_F(HtmlEngineApi, SelectParentCountsTheElementItselfAsTheFirstLevel) {
     EXPECT_EQ(IdOf(top.Get()), "top");
 }
 
+// The page's style sheets use properties of their own (text-selection-caret-color…): the engine
+// keeps whatever a handler sets, known to its layout or not.
+TEST_F(HtmlEngineApi, StylePropertiesTheLayoutDoesNotKnowAreKeptAsSet) {
+    Load("<input id=a style='color: red'>");
+    Handle a = Find("#a");
+    ASSERT_EQ(Api().SetStyleAttribute(a.Get(), "text-selection-caret-color", L"#0078d7"), kHtmlOk);
+    std::wstring text;
+    ASSERT_EQ(Api().GetStyleAttribute(a.Get(), "text-selection-caret-color", &so::AppendWide, &text),
+              kHtmlOk);
+    EXPECT_EQ(text, L"#0078d7");
+    ASSERT_EQ(Api().SetStyleAttribute(a.Get(), "text-selection-caret-color", L"rgb(0, 0, 0)"), kHtmlOk);
+    EXPECT_EQ(HtmlOf(a.Get()),
+              "<input id=\"a\" style=\"color: red; text-selection-caret-color: rgb(0, 0, 0);\">");
+}
+
 TEST_F(HtmlEngineApi, MissingAttributesAndStylesAreNotHandled) {
     Load("<div id=a style='color: red; visibility: collapse'></div>");
     Handle a = Find("#a");
