@@ -74,6 +74,9 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {Expand, "expand", "SELECTOR", 1, 1, true, 0, "click the matching tab of a tab container"},
         {Dismiss, "dismiss", "", 0, 0, true, 0, "close the open popup (Escape)"},
         {Focus, "focus", "SELECTOR", 1, 1, true, 0, "move the keyboard focus to the first matching element"},
+        {Drag, "drag", "SELECTOR VALUE", 2, 2, true, 0,
+         "drag the matching slider to the value, as a user does: it stops at its min and max, and a "
+         "change raises its state-changed event"},
         {ScriptAttr, "script attr", "SELECTOR NAME VALUE", 3, 3, false, 0,
          "set an attribute of the first matching element as the host's page scripts do (e.g. the tab to\n"
          "      show next in \"ui-state\" on body)"},

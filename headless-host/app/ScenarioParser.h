@@ -45,6 +45,7 @@ enum class ScenarioCommandId {
     Expand,
     Dismiss,
     Focus,
+    Drag,
     ScriptAttr,
     Set,
     Change,

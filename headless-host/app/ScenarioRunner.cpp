@@ -56,6 +56,14 @@ std::optional<long long> Integer(const std::string& text) {
     return value;
 }
 
+std::optional<double> Number(const std::string& text) {
+    double value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 // A scenario's words are bytes as written, not always UTF-8: bad bytes show as U+FFFD instead of
 // making the message itself fail.
 std::string QuotedWord(const std::string& text) {
@@ -345,6 +353,10 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             if (arguments.size() == 2)
                 ParsePropertyPath(arguments[1]);
             break;
+        case Drag:
+            if (!Number(arguments[1]))
+                reject("drag takes a number for the slider, not " + QuotedWord(arguments[1]));
+            break;
         case ExpectCaret:
             if (!Integer(arguments[1]) || !Integer(arguments[2]))
                 reject("expect caret takes two positions, not " + QuotedWord(arguments[1]) + " " +
@@ -551,6 +563,7 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
     case Expand:
     case Dismiss:
     case Focus:
+    case Drag:
         Input(command);
         break;
     case ScriptAttr: {
@@ -679,6 +692,7 @@ void ScenarioRunner::Input(const ScenarioCommand& command) {
     PageInspector page(root.Get());
     bool done = false;
     std::string what;
+    std::string why = "the element is disabled, outside the document or does not take that input";
     switch (command.id) {
     case Click:
         done = input.Click(page.First(arguments[0]).Get());
@@ -710,17 +724,26 @@ void ScenarioRunner::Input(const ScenarioCommand& command) {
         done = input.MoveFocus(page.First(arguments[0]).Get());
         what = "focus " + QuotedWord(arguments[0]);
         break;
+    case Drag: {
+        ElementRef slider = page.First(arguments[0]);
+        what = "drag " + QuotedWord(arguments[0]) + " to " + arguments[1];
+        std::uint32_t isSlider = 0;
+        HtmlEngineAPI()->TestElement(slider.Get(), "input[type=hslider]", &isSlider);
+        if (isSlider == 0) {
+            why = "the element is not a slider";
+            break;
+        }
+        done = input.ChangeValue(slider.Get(), html::Value::Float(*Number(arguments[1])));
+        why = "the slider is disabled or outside the document";
+        break;
+    }
     default:
         assert(false && "only user input reaches Input");
         return;
     }
     if (done)
         return;
-    std::string message =
-        what + " had no effect: " +
-        (command.id == Dismiss ? "no popup is shown"
-                               : "the element is disabled, outside the document or does not "
-                                 "take that input");
+    std::string message = what + " had no effect: " + (command.id == Dismiss ? "no popup is shown" : why);
     // Inside "expect error" a user's input that does nothing is the refusal expected.
     if (refusal_ != nullptr)
         *refusal_ = std::move(message);

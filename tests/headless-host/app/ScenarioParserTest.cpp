@@ -132,7 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "PROP_EDIT_FINISHED, PROP_GENERATE_CONTENT or 1028 to 1031)"},
         RefusedLine{"expect box colour red",
                     "expect box checks text, caption, buttons or icon, not \"colour\""},
-        RefusedLine{"open sample hidden", "open takes \"inactive\" after the file, not \"hidden\""}));
+        RefusedLine{"open sample hidden", "open takes \"inactive\" after the file, not \"hidden\""},
+        RefusedLine{"drag #slider far", "drag takes a number for the slider, not \"far\""},
+        RefusedLine{"drag #slider", "drag takes 2 arguments, not 1 (usage: drag SELECTOR VALUE)"}));
 
 TEST(ScenarioText, WrappersCarryTheCommandTheyRun) {
     auto commands = ScenarioParser::ParseText("expect error \"locked\" on 2 set A/B 5\n", "a.scenario");

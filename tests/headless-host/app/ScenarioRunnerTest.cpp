@@ -1,10 +1,12 @@
 // The scenario runner against a running host, for what a scenario cannot bring about by itself:
 // whether the UI loop runs after a command while a hold is in force, log entries of known texts,
-// and inline styles set through the engine as the panel sets them.
+// inline styles set through the engine as the panel sets them, and dragging sliders the panel page
+// does not have yet.
 #include "headless-host/app/ScenarioRunner.h"
 #include "headless-host/app/HostSession.h"
 #include "headless-host/app/PageInspector.h"
 #include "headless-host/app/ScenarioParser.h"
+#include "headless-host/html-engine/runtime/EngineWindow.h"
 #include "host/HtmlEngineApi.h"
 #include "host/Logger.h"
 #include "host/UIHandler.h"
@@ -59,6 +61,21 @@ protected:
         ranLoop_ = false;
         EXPECT_TRUE(Run(commands)) << errors_.str();
         return ranLoop_;
+    }
+
+    // Inputs added to the page's body for one test, taken out again when it ends.
+    void AddToPage(const std::string& markup) {
+        ElementRef root = ElementRef::Adopt(session_->RootElement());
+        ElementRef body = PageInspector(root.Get()).First("body");
+        const std::string container = "<div id=runner-test-inputs>" + markup + "</div>";
+        ASSERT_EQ(HtmlEngineAPI()->SetElementHtml(body.Get(), container.data(),
+                                                  std::uint32_t(container.size()), kAppendInnerHtml),
+                  kHtmlOk);
+    }
+    void TearDown() override {
+        ElementRef root = ElementRef::Adopt(session_->RootElement());
+        for (const ElementRef& added : PageInspector(root.Get()).All("#runner-test-inputs"))
+            HtmlEngineAPI()->DetachElement(added.Get());
     }
 
     // Writes to the host's logger as the module does: it finds the loaded logger library.
@@ -132,6 +149,27 @@ TEST_F(RunningHost, StyleExpectationsReadWhatTheEngineSet) {
         << errors_.str();
     ASSERT_EQ(HtmlEngineAPI()->SetStyleAttribute(message.Get(), "text-selection-caret-color", nullptr),
               kHtmlOk);
+}
+
+TEST_F(RunningHost, DragMovesASliderAsAUserDoes) {
+    AddToPage("<input type=hslider id=slider min=0 max=10 value=2 buddy=shown><span id=shown></span>");
+    session_->Window().ForgetBehaviorEvents();
+    EXPECT_TRUE(Run("drag #slider 7; expect input #slider 7; expect text #shown 7; drag #slider 7; "
+                    "drag #slider 70; expect input #slider 10; expect text #shown 10"))
+        << errors_.str();
+    EXPECT_EQ(session_->Window().BehaviorEventCount(kButtonStateChanged), 2u) << "one per change";
+}
+
+TEST_F(RunningHost, DragSaysWhyItCannotMoveAnElement) {
+    AddToPage("<input id=text value=3><input type=hslider id=off value=1 disabled>");
+    EXPECT_FALSE(Run("drag #text 5; expect input #text 3"));
+    EXPECT_FALSE(Run("drag #off 5; expect input #off 1"));
+    EXPECT_EQ(errors_.str(), "--run:1: drag \"#text\" to 5 had no effect: the element is not a slider\n"
+                             "--run:1: drag \"#off\" to 5 had no effect: the slider is disabled or outside "
+                             "the document\n");
+    runner_ = std::make_unique<ScenarioRunner>(*session_, out_, errors_, false); // failures count per runner
+    EXPECT_TRUE(Run("expect error \"not a slider\" drag #text 5; expect error disabled drag #off 5"))
+        << errors_.str();
 }
 
 } // namespace
