@@ -1,7 +1,7 @@
 // The scenario runner against a running host, for what a scenario cannot bring about by itself:
 // whether the UI loop runs after a command while a hold is in force, log entries of known texts,
-// inline styles set through the engine as the panel sets them, and dragging sliders the panel page
-// does not have yet.
+// inline styles set through the engine as the panel sets them, and user input on inputs the panel
+// page does not have yet.
 #include "headless-host/app/ScenarioRunner.h"
 #include "headless-host/app/HostSession.h"
 #include "headless-host/app/PageInspector.h"
@@ -169,6 +169,14 @@ TEST_F(RunningHost, DragSaysWhyItCannotMoveAnElement) {
                              "the document\n");
     runner_ = std::make_unique<ScenarioRunner>(*session_, out_, errors_, false); // failures count per runner
     EXPECT_TRUE(Run("expect error \"not a slider\" drag #text 5; expect error disabled drag #off 5"))
+        << errors_.str();
+}
+
+TEST_F(RunningHost, TypedTextGoesThroughTheInputsFilter) {
+    AddToPage("<input type=decimal id=amount filter='0~9.' novalue='&ndash;'>");
+    EXPECT_TRUE(
+        Run("expect text #amount \"\xE2\x80\x93\"; expect input #amount \"\"; type #amount \"-1x.5\"; "
+            "expect text #amount 1.5; expect input #amount 1.5"))
         << errors_.str();
 }
 
