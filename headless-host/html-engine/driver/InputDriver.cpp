@@ -1,6 +1,7 @@
 #include "headless-host/html-engine/driver/InputDriver.h"
 
 #include "headless-host/html-engine/behaviors/Behavior.h"
+#include "headless-host/html-engine/dom/AsciiText.h"
 #include "headless-host/html-engine/dom/Element.h"
 #include "headless-host/html-engine/dom/ElementTree.h"
 #include "headless-host/html-engine/dom/SelectorQuery.h"
@@ -197,12 +198,20 @@ bool InputDriver::ChooseOption(HELEMENT handle, std::wstring_view value) {
     if (select == nullptr) {
         return false;
     }
+    // A user picks an option by what it shows; a script by its value. The value goes first, so
+    // that an option showing another's value is not taken for it.
     std::shared_ptr<Element> option;
-    for (const auto& candidate : QueryAll(*select, "option")) {
+    const auto candidates = QueryAll(*select, "option");
+    for (const auto& candidate : candidates) {
         const std::string* own = candidate->GetAttribute("value");
-        if (so::WideFromUtf8(own != nullptr ? *own : candidate->TextContent()) == value) {
+        if (own != nullptr && so::WideFromUtf8(*own) == value) {
             option = candidate;
             break;
+        }
+    }
+    for (auto it = candidates.begin(); !option && it != candidates.end(); ++it) {
+        if (so::WideFromUtf8(std::string(TrimAsciiWhitespace((*it)->TextContent()))) == value) {
+            option = *it;
         }
     }
     if (!option) {
