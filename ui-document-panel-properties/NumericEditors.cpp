@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cwctype>
+#include <limits>
 #include <memory>
 
 namespace panel {
@@ -44,6 +45,13 @@ std::wstring Escaped(const std::wstring& text) {
 
 std::wstring EditClass(bool readOnly) {
     return readOnly ? std::wstring() : std::wstring(L"editable-prop");
+}
+
+// A double beyond the float range has no float to convert to: it is the infinity the limits clamp.
+float FloatOf(double number) {
+    if (std::fabs(number) > double(std::numeric_limits<float>::max()))
+        return number > 0 ? HUGE_VALF : -HUGE_VALF;
+    return float(number);
 }
 
 // Only an integer counts as a number box's value: a text or a fraction is not a commit.
@@ -418,7 +426,7 @@ void PropertyHandler_FloatInline::CommitFrom(const ui::Element& input) {
         return;
     auto record = ReadRecord<host::FloatInlineValue>(property.Get());
     const std::optional<double> number = typed.AsFloat();
-    const float value = number ? float(*number) : record.value;
+    const float value = number ? FloatOf(*number) : record.value;
     // No value is never something to write.
     if (std::isnan(value) || value == record.value)
         return;
