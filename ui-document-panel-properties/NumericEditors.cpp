@@ -1,6 +1,7 @@
 #include "ui-document-panel-properties/NumericEditors.h"
 
 #include "host/ValueRecords.h"
+#include "ui-document-panel-properties/EditorRecords.h"
 
 #include <boost/algorithm/string/predicate.hpp>
 
@@ -21,23 +22,6 @@ constexpr const char* kCaptionCaretStyle = "text-selection-caret-color";
 constexpr float kFloatTolerance = 0.001f;
 // A selection call takes positions up to here.
 constexpr std::size_t kMaxCaretPosition = 8192;
-
-template <class Record>
-Record ReadRecord(ServiceObject* property, Record record = {}) {
-    so::Call<host::BLProperty::GetValue>(property, host::kValueKindOf<Record>, &record);
-    return record;
-}
-
-template <class Record>
-void WriteRecord(ServiceObject* property, const Record& record) {
-    so::Call<host::BLProperty::SetValue>(property, host::kValueKindOf<Record>, &record);
-}
-
-// The host hears of the value a user asked for before the one its limits allow is written.
-template <class Record>
-void NoticePending(ServiceObject* property, const Record& record) {
-    so::Call<host::BLProperty::NoticePendingValue>(property, host::kValueKindOf<Record>, &record);
-}
 
 std::wstring Escaped(const std::wstring& text) {
     return ui::EscapeHtml(text, ui::kEscapeHtmlText);

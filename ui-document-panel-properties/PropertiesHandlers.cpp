@@ -1,6 +1,7 @@
 #include "ui-document-panel-properties/PropertiesHandlers.h"
 
 #include "host/ValueRecords.h"
+#include "ui-document-panel-properties/ListEditors.h"
 #include "ui-document-panel-properties/NumericEditors.h"
 #include "ui-document-panel-properties/PropsViewGen.h"
 #include "ui-document-panel-properties/TextEditors.h"
@@ -43,6 +44,19 @@ constexpr std::array kEditorKinds = {
     EditorKindEntry{host::PropertyType::Float, &_preparePropertyView<PropertyHandler_Float>},
     EditorKindEntry{host::PropertyType::FloatInline, &_preparePropertyView<PropertyHandler_FloatInline>},
     EditorKindEntry{host::PropertyType::FloatList, &_preparePropertyView<PropertyHandler_FloatList>},
+    EditorKindEntry{host::PropertyType::StringList, &_preparePropertyView<PropertyHandler_StringList>},
+    EditorKindEntry{host::PropertyType::BorderStyleDropDown,
+                    &_preparePropertyView<PropertyHandler_BorderStyleDropDown>},
+    EditorKindEntry{host::PropertyType::FontStyleList, &_preparePropertyView<PropertyHandler_FontStyleList>},
+    EditorKindEntry{host::PropertyType::LineBorderStyleDropDown,
+                    &_preparePropertyView<PropertyHandler_LineBorderStyleDropDown>},
+    EditorKindEntry{host::PropertyType::LineArrowStartDropDown,
+                    &_preparePropertyView<PropertyHandler_LineArrowStartDropDown>},
+    EditorKindEntry{host::PropertyType::LineArrowEndDropDown,
+                    &_preparePropertyView<PropertyHandler_LineArrowEndDropDown>},
+    EditorKindEntry{host::PropertyType::LineWidthDropDown,
+                    &_preparePropertyView<PropertyHandler_LineWidthDropDown>},
+    EditorKindEntry{host::PropertyType::BulletsStyle, &_preparePropertyView<PropertyHandler_BulletsStyle>},
 };
 
 } // namespace
