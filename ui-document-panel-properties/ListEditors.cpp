@@ -80,6 +80,40 @@ std::wstring LineWidthText(const host::LineWidthDropDownData& record, std::uint6
     return std::to_wstring(index);
 }
 
+ui::Element ShowListPopup(const ui::Element& root) {
+    ui::Element anchor = root.FindFirst(":root .prop-view-string-list");
+    ui::Element popup = root.FindFirst(":root .edit-popup-string-list");
+    if (!anchor || !popup)
+        return {};
+    if (popup.IsPopupShown()) {
+        popup.HidePopup();
+        return {};
+    }
+    const RECT box = anchor.Location(kBorderBoxRelativeToView);
+    const std::int32_t width = box.right - box.left;
+    if (ui::Element editBox = root.FindFirst(":root .edit-box")) {
+        editBox.SetAttribute("style", ui::FormatMessage(L"min-width: %1%px;", width));
+        // The list opens upwards when it would not fit below the field on the visible screen.
+        const std::int32_t height = editBox.IntrinsicHeight(width);
+        POINT corner{box.left, box.bottom};
+        RECT area{};
+        HWND window = anchor.WindowHandle();
+        if (ClientToScreen(window, &corner) &&
+            SendMessageW(window, kVisibleScreenAreaMessage, 0, reinterpret_cast<LPARAM>(&area)) != 0 &&
+            height != 0 && area.bottom != 0) {
+            popup.SetAttribute("growth-direction",
+                               std::wstring(corner.y > area.bottom - height ? L"up" : L"down"));
+        }
+    }
+    popup.ShowPopup(anchor);
+    return popup;
+}
+
+void FocusLists(const ui::Element& root) {
+    for (const ui::Element& list : root.FindAll(".edit-popup widget[type=select]"))
+        list.SetState(kStateFocus);
+}
+
 } // namespace list
 
 // ---- The family -----------------------------------------------------------------------------------
@@ -148,36 +182,10 @@ template <class Handler, class Record>
 void PropertyHandler_Base_StringList<Handler, Record>::ShowEditPopup() {
     if (!this->propertyRef.Lock())
         return;
-    const ui::Element& root = this->AttachedElement();
-    ui::Element anchor = root.FindFirst(":root .prop-view-string-list");
-    ui::Element popup = root.FindFirst(":root .edit-popup-string-list");
-    if (!anchor || !popup)
+    ui::Element popup = list::ShowListPopup(this->AttachedElement());
+    if (!popup)
         return;
-    if (popup.IsPopupShown()) {
-        popup.HidePopup();
-        return;
-    }
-    const RECT box = anchor.Location(kBorderBoxRelativeToView);
-    const std::int32_t width = box.right - box.left;
-    if (ui::Element editBox = root.FindFirst(":root .edit-box")) {
-        editBox.SetAttribute("style", ui::FormatMessage(L"min-width: %1%px;", width));
-        // The list opens upwards when it would not fit below the field on the visible screen.
-        const std::int32_t height = editBox.IntrinsicHeight(width);
-        POINT corner{box.left, box.bottom};
-        RECT area{};
-        HWND window = anchor.WindowHandle();
-        if (ClientToScreen(window, &corner) &&
-            SendMessageW(window, kVisibleScreenAreaMessage, 0, reinterpret_cast<LPARAM>(&area)) != 0 &&
-            height != 0 && area.bottom != 0) {
-            popup.SetAttribute("growth-direction",
-                               std::wstring(corner.y > area.bottom - height ? L"up" : L"down"));
-        }
-    }
-    popup.ShowPopup(anchor);
-    this->PostWeak([](Handler& alive) {
-        for (const ui::Element& list : alive.AttachedElement().FindAll(".edit-popup widget[type=select]"))
-            list.SetState(kStateFocus);
-    });
+    this->PostWeak([](Handler& alive) { list::FocusLists(alive.AttachedElement()); });
     this->FireEvent(PROP_EDIT_POPUP_SHOWN, popup);
 }
 

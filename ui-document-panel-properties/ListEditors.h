@@ -31,6 +31,12 @@ std::wstring LineWidthText(const host::LineWidthDropDownData& record, std::uint6
 // The whole points of a width, for the style sheets; 0 where the width is no number.
 std::int32_t WholeWidth(float width);
 
+// Opens the drop-down under the caption view of `root` (growing up when it would not fit below it on
+// the visible screen), or closes it when it is open. Gives the popup it opened.
+ui::Element ShowListPopup(const ui::Element& root);
+// Gives the focus to the lists of the open drop-down.
+void FocusLists(const ui::Element& root);
+
 } // namespace list
 
 template <class Handler, class Record>

@@ -1,6 +1,7 @@
 #include "ui-document-panel-properties/PropertiesHandlers.h"
 
 #include "host/ValueRecords.h"
+#include "ui-document-panel-properties/FontEditor.h"
 #include "ui-document-panel-properties/ListEditors.h"
 #include "ui-document-panel-properties/NumericEditors.h"
 #include "ui-document-panel-properties/PropsViewGen.h"
@@ -57,6 +58,7 @@ constexpr std::array kEditorKinds = {
     EditorKindEntry{host::PropertyType::LineWidthDropDown,
                     &_preparePropertyView<PropertyHandler_LineWidthDropDown>},
     EditorKindEntry{host::PropertyType::BulletsStyle, &_preparePropertyView<PropertyHandler_BulletsStyle>},
+    EditorKindEntry{host::PropertyType::FontDropDown, &_preparePropertyView<PropertyHandler_FontDropDown>},
 };
 
 } // namespace
