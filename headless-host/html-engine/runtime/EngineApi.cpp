@@ -610,8 +610,10 @@ HtmlResult GetElementIntrinsicHeight(HELEMENT element, std::int32_t forWidth, st
     if (height == nullptr || forWidth < 0) {
         return kHtmlInvalidParameter;
     }
-    return OnElement(element, Access::Read, [&](Element& self, Window&) {
-        *height = Layout::IntrinsicHeight(self, forWidth);
+    // Outside the document an element has no style to be measured with: it takes no space, as
+    // its location says too.
+    return OnElement(element, Access::Read, [&](Element& self, Window& window) {
+        *height = window.IsInDocument(self) ? Layout::IntrinsicHeight(self, forWidth) : 0;
         return kHtmlOk;
     });
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <string_view>
 
 namespace html {
@@ -51,6 +52,22 @@ bool IsSingleLineControl(const Element& element) {
                                    EqualsAsciiCaseInsensitive(*type, "select-dropdown"));
     }
     return false;
+}
+
+// A list (not a drop-down) select shows as many lines as its "size" says, whatever it holds; 0
+// without a size.
+std::int32_t ListSize(const Element& element) {
+    const std::string& tag = element.TagName();
+    const std::string* type = element.GetAttribute("type");
+    const bool isList = (tag == "select" && !IsSingleLineControl(element)) ||
+                        (tag == "widget" && type != nullptr && EqualsAsciiCaseInsensitive(*type, "select"));
+    const std::string* size = element.GetAttribute("size");
+    if (!isList || size == nullptr) {
+        return 0;
+    }
+    std::int32_t lines = 0;
+    auto [end, error] = std::from_chars(size->data(), size->data() + size->size(), lines);
+    return error == std::errc() && end == size->data() + size->size() ? std::clamp(lines, 0, 1000) : 0;
 }
 
 std::int32_t TextLines(std::string_view text, std::int32_t width, bool preformatted) {
@@ -126,6 +143,9 @@ std::int32_t LayoutBlock(const Element& element, std::int32_t x, std::int32_t y,
         }
         if (tag == "plaintext") {
             contentHeight = std::max(contentHeight, Layout::kLineHeight);
+        }
+        if (std::int32_t lines = ListSize(element); lines > 0) {
+            contentHeight = lines * Layout::kLineHeight;
         }
     }
     const std::int32_t height = InlineStyle::Pixels(element, "height").value_or(contentHeight);

@@ -21,7 +21,8 @@ class Element;
 //   takes kLineHeight per line, wrapping at kCharWidth per character (white space collapsed,
 //   except in pre, textarea and plaintext, where each line break starts a line).
 // - Inputs, buttons, drop-down selects and captions are one kLineHeight high whatever they hold;
-//   a textarea is its "rows" (2 by default) lines high.
+//   a textarea is its "rows" (2 by default) lines high, a list select with a "size" that many
+//   lines (its options are laid out inside it all the same, as if it scrolled).
 // - Nothing takes space that has "display: none" or "visibility: collapse" in its style, is in the
 //   collapsed state, is a head-only element (head, script, style, link, meta, title), or is a
 //   popup: a popup element that is not shown, and every shown popup, which is laid out after the

@@ -93,6 +93,31 @@ TEST_F(Layout, IntrinsicHeightMeasuresEvenWhatIsHidden) {
     EXPECT_EQ(Api().GetElementIntrinsicHeight(Find("#p").Get(), -1, &height), kHtmlInvalidParameter);
 }
 
+TEST_F(Layout, IntrinsicHeightGrowsWithTheRowsAListShows) {
+    Load("<div class=edit-box id=sized><div class=edit-view>Two</div><widget type=select size=3>"
+         "<optgroup><option value=0>One</option><option value=1>Two</option></optgroup></widget></div>"
+         "<div class=edit-box id=unsized><widget type=select><option>One</option><option>Two</option>"
+         "<option>Three</option></widget></div><div id=empty></div>");
+    auto height = [this](const char* selector) {
+        std::int32_t measured = -1;
+        EXPECT_EQ(Api().GetElementIntrinsicHeight(Find(selector).Get(), 200, &measured), kHtmlOk);
+        return measured;
+    };
+    EXPECT_EQ(height("#sized"), 4 * kLine) << "the caption and the three rows of its size";
+    Api().SetAttributeByName(Find("#sized widget").Get(), "size", L"6");
+    EXPECT_EQ(height("#sized"), 7 * kLine);
+    EXPECT_EQ(height("#unsized"), 3 * kLine) << "without a size, as many rows as it has options";
+    Api().SetElementHtml(Find("#unsized widget").Get(), "<option>Four</option>", 20, kAppendInnerHtml);
+    EXPECT_EQ(height("#unsized"), 4 * kLine);
+    EXPECT_EQ(height("#empty"), 0);
+
+    Handle detached = Find("#unsized");
+    ASSERT_EQ(Api().DetachElement(detached.Get()), kHtmlOk);
+    std::int32_t measured = -1;
+    ASSERT_EQ(Api().GetElementIntrinsicHeight(detached.Get(), 200, &measured), kHtmlOk);
+    EXPECT_EQ(measured, 0) << "outside the document";
+}
+
 TEST_F(Layout, TheWindowKnowsItsPlaceOnTheScreen) {
     window_.MoveTo(POINT{30, 40});
     window_.SetVisibleScreenArea(RECT{0, 0, 1280, 700});
