@@ -210,6 +210,66 @@ TEST_F(Behaviors, DropDownSelectGetsCaptionAndPopup) {
         << "options untouched";
 }
 
+// The list of a string-list editor's popup: a select widget of a given size whose options, in an
+// option group, carry their index as value and the property's texts in attributes.
+class BehaviorsListWidget : public EngineTest {
+protected:
+    void SetUp() override {
+        Load("<div id=item><div class='prop-view prop-view-string-list' id=view>Two</div>"
+             "<popup class='edit-popup edit-popup-string-list'><div class=edit-box>"
+             "<div class=edit-view>Two</div>"
+             "<widget type=select id=w class=text-list-options size=4><optgroup>"
+             "<option value=0 id=o0 lv=One lv-safe=One lv-localized=Eins>Eins</option>"
+             "<option value=1 id=o1 lv=Two lv-safe=Two lv-localized=Zwei selected>Zwei</option>"
+             "<option value=2 id=o2 lv=Three disabled>Drei</option>"
+             "<option value=3 id=o3 lv=Four>Vier</option>"
+             "</optgroup></widget></div></popup></div>");
+        ASSERT_EQ(Api().ShowPopup(Find(".edit-popup").Get(), Find("#view").Get(), 0), kHtmlOk);
+        handler_ = Attach("#item", "item", kHandleBehaviorEvent);
+    }
+
+    // What the editor reads back: the current option as ":root option:current" finds it from the
+    // widget.
+    std::string CurrentOption() {
+        HELEMENT found = nullptr;
+        EXPECT_EQ(Api().SelectFirst(Find("#w").Get(), ":root option:current", &found), kHtmlOk);
+        Handle option = Handle::Adopt(found);
+        return option ? IdOf(option.Get()) : "none";
+    }
+
+    so::Ref handler_;
+};
+
+TEST_F(BehaviorsListWidget, TheSelectedOptionIsCurrentAndTheValueIsItsIndex) {
+    EXPECT_EQ(CurrentOption(), "o1");
+    EXPECT_EQ(ValueOf(Find("#w").Get()), std::make_pair(std::uint32_t(kHtmlValueInt), std::wstring(L"1")));
+    std::uint32_t handled = 0;
+    ASSERT_EQ(Api().ExecuteBehaviorCommand(Find("#w option[value=3]").Get(), "set-current", &handled),
+              kHtmlOk);
+    EXPECT_EQ(CurrentOption(), "o3");
+    EXPECT_EQ(JsonOfValue(Find("#w").Get()), "3");
+    EXPECT_EQ(StateOf(Find("#o1").Get()) & kStateCurrent, 0u) << "one current option";
+    EXPECT_TRUE(log_.empty()) << "a program's choice is not announced";
+}
+
+TEST_F(BehaviorsListWidget, AClickOnAnEnabledOptionAnnouncesTheWidgetAndDisabledOnesRefuseIt) {
+    ASSERT_TRUE(driver_.Click(Find("#o0").Get()));
+    EXPECT_THAT(log_, ElementsAre("item:event 6 #w"));
+    EXPECT_EQ(JsonOfValue(Find("#w").Get()), "0");
+
+    log_.clear();
+    driver_.Click(Find("#o2").Get());
+    ASSERT_EQ(Api().SetElementState(Find("#o3").Get(), kStateDisabled, 0, 1), kHtmlOk);
+    driver_.Click(Find("#o3").Get());
+    EXPECT_TRUE(log_.empty()) << "disabled by attribute and by state";
+    EXPECT_EQ(CurrentOption(), "o0");
+
+    ASSERT_EQ(Api().SetElementState(Find("#o3").Get(), 0, kStateDisabled, 1), kHtmlOk);
+    ASSERT_TRUE(driver_.Click(Find("#o3").Get()));
+    EXPECT_THAT(log_, ElementsAre("item:event 6 #w"));
+    EXPECT_EQ(CurrentOption(), "o3");
+}
+
 // An editable drop-down: its caption takes typing, and the select announces what the user commits.
 class BehaviorsEditableDropDown : public EngineTest {
 protected:
