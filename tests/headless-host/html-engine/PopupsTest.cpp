@@ -15,6 +15,8 @@ protected:
         Load("<div id=editor><div id=view>value</div>"
              "<popup id=edit class=edit-popup><div class=edit-box><input id=input>"
              "<select id=list type=dropdown><option value=a>A</option><option value=b>B</option></select>"
+             "<widget id=choices type=select size=2><optgroup><option value=0 selected>0</option>"
+             "<option value=1>1</option></optgroup></widget>"
              "</div></popup></div><div id=elsewhere>x</div>");
         handler_ = Attach("#editor", "editor", kHandleBehaviorEvent);
         RecordingHandler::Of(handler_).onEvent = [this](HELEMENT, HtmlBehaviorEventParams& event) {
@@ -44,6 +46,47 @@ TEST_F(Popups, ShowAndHideRaiseRequestReadyDismissingDismissed) {
                                   "editor:event 9 #edit"));
     EXPECT_THAT(shownDuring_, ElementsAre(false, true, true, false));
 }
+
+// However a popup closes, its owner hears that it is going, then that it is gone, from the popup.
+enum class Closing { ByEscape, ByAClickOutside, ByTheProgram };
+
+class PopupsClosing : public Popups, public ::testing::WithParamInterface<Closing> {};
+
+TEST_P(PopupsClosing, RaisesDismissingThenDismissedOnThePopup) {
+    Show();
+    log_.clear();
+    shownDuring_.clear();
+    switch (GetParam()) {
+    case Closing::ByEscape:
+        ASSERT_TRUE(driver_.DismissPopup());
+        break;
+    case Closing::ByAClickOutside:
+        ASSERT_TRUE(driver_.Click(Find("#elsewhere").Get()));
+        break;
+    case Closing::ByTheProgram:
+        ASSERT_EQ(Api().HidePopup(Find("#edit").Get()), kHtmlOk);
+        break;
+    }
+    EXPECT_FALSE(IsShown("#edit"));
+    EXPECT_EQ(StateOf(Find("#view").Get()) & kStateOwnsPopup, 0u);
+    EXPECT_THAT(log_, ElementsAre("editor:event 19 #edit", "editor:event 9 #edit"));
+    EXPECT_THAT(shownDuring_, ElementsAre(true, false));
+}
+
+INSTANTIATE_TEST_SUITE_P(Popups, PopupsClosing,
+                         ::testing::Values(Closing::ByEscape, Closing::ByAClickOutside,
+                                           Closing::ByTheProgram),
+                         [](const auto& info) {
+                             switch (info.param) {
+                             case Closing::ByEscape:
+                                 return "ByEscape";
+                             case Closing::ByAClickOutside:
+                                 return "ByAClickOutside";
+                             case Closing::ByTheProgram:
+                                 return "ByTheProgram";
+                             }
+                             return "";
+                         });
 
 TEST_F(Popups, HidingAPopupThatIsNotShownDoesNothing) {
     ASSERT_EQ(Api().HidePopup(Find("#edit").Get()), kHtmlOk);
@@ -104,6 +147,20 @@ TEST_F(Popups, FocusInsideAClosingPopupLeavesIt) {
     ASSERT_NE(StateOf(Find("#input").Get()) & kStateFocus, 0u);
     Api().HidePopup(Find("#edit").Get());
     EXPECT_EQ(StateOf(Find("#input").Get()) & kStateFocus, 0u);
+}
+
+TEST_F(Popups, AProgramFocusesTheListOfAShownPopupAndTheKeysGoToIt) {
+    Show();
+    log_.clear();
+    ASSERT_EQ(Api().SetElementState(Find(".edit-popup widget[type=select]").Get(), kStateFocus, 0, 1),
+              kHtmlOk);
+    EXPECT_NE(StateOf(Find("#choices").Get()) & kStateFocus, 0u);
+    ASSERT_TRUE(driver_.PressKey(0x28)); // Down
+    EXPECT_EQ(JsonOfValue(Find("#choices").Get()), "1");
+    EXPECT_THAT(log_, ElementsAre("editor:event 6 #choices"));
+    ASSERT_TRUE(driver_.PressKey(::html::InputDriver::kKeyEscape));
+    EXPECT_FALSE(IsShown("#edit"));
+    EXPECT_EQ(StateOf(Find("#choices").Get()) & kStateFocus, 0u);
 }
 
 TEST_F(Popups, RemovingAShownPopupForgetsIt) {
