@@ -70,7 +70,8 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
          "press a key on the focused element: Enter, Escape, Tab, Space, Backspace, Delete, Up, Down, Left, "
          "Right, Home, End, PageUp, PageDown, F1..F12, a letter or a digit; modifiers ctrl, shift, alt"},
         {Choose, "choose", "SELECTOR VALUE", 2, 2, true, 0,
-         "choose the option of that value (or text) in the matching select"},
+         "choose the option of that value (or text) in the matching select; an option in a popup the "
+         "page has not opened is out of reach"},
         {Expand, "expand", "SELECTOR", 1, 1, true, 0, "click the matching tab of a tab container"},
         {Dismiss, "dismiss", "", 0, 0, true, 0, "close the open popup (Escape)"},
         {Focus, "focus", "SELECTOR", 1, 1, true, 0, "move the keyboard focus to the first matching element"},

@@ -708,10 +708,26 @@ void ScenarioRunner::Input(const ScenarioCommand& command) {
         what = "key " + arguments[0];
         break;
     }
-    case Choose:
-        done = input.ChooseOption(page.First(arguments[0]).Get(), so::WideFromUtf8(arguments[1]));
+    case Choose: {
+        html::ChoiceRefusal refusal = html::ChoiceRefusal::None;
+        done = input.ChooseOption(page.First(arguments[0]).Get(), so::WideFromUtf8(arguments[1]), &refusal);
         what = "choose " + QuotedWord(arguments[1]) + " in " + QuotedWord(arguments[0]);
+        switch (refusal) {
+        case html::ChoiceRefusal::None:
+        case html::ChoiceRefusal::Unavailable:
+            break;
+        case html::ChoiceRefusal::NoSuchOption:
+            why = "no option has that value or shows that text";
+            break;
+        case html::ChoiceRefusal::OptionDisabled:
+            why = "the option is disabled";
+            break;
+        case html::ChoiceRefusal::NotShown:
+            why = "the option is in a popup that is not shown";
+            break;
+        }
         break;
+    }
     case Expand:
         done = input.ExpandTab(page.First(arguments[0]).Get());
         what = "expand " + QuotedWord(arguments[0]);

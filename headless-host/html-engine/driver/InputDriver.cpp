@@ -78,6 +78,33 @@ wchar_t CharacterFor(std::uint32_t virtualKey, std::uint32_t modifiers) {
     return 0;
 }
 
+// The option of `select` whose "value" is `value`, else the first that shows it. The value goes
+// first, so that an option showing another's value is not taken for it.
+std::shared_ptr<Element> FindOptionShowing(Element& select, std::wstring_view value) {
+    const auto candidates = QueryAll(select, "option");
+    for (const auto& candidate : candidates) {
+        const std::string* own = candidate->GetAttribute("value");
+        if (own != nullptr && so::WideFromUtf8(*own) == value) {
+            return candidate;
+        }
+    }
+    auto shows = [value](Element& element) {
+        return so::WideFromUtf8(std::string(TrimAsciiWhitespace(element.TextContent()))) == value;
+    };
+    for (const auto& candidate : candidates) {
+        if (shows(*candidate)) {
+            return candidate;
+        }
+    }
+    for (const auto& candidate : candidates) {
+        auto parts = ChildElements(*candidate);
+        if (!parts.empty() && shows(*parts.front())) {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 InputDriver::InputDriver(EngineWindow& window) : window_(window.Impl()), defaults_(window_) {}
@@ -193,41 +220,49 @@ bool InputDriver::PressKey(std::uint32_t virtualKey, std::uint32_t modifiers) {
     return true;
 }
 
-bool InputDriver::ChooseOption(HELEMENT handle, std::wstring_view value) {
+bool InputDriver::ChooseOption(HELEMENT handle, std::wstring_view value, ChoiceRefusal* refusal) {
+    ChoiceRefusal unused = ChoiceRefusal::None;
+    ChoiceRefusal& why = refusal != nullptr ? *refusal : unused;
+    why = ChoiceRefusal::None;
     Element* select = Resolve(handle);
-    if (select == nullptr) {
+    if (select == nullptr || ElementStates::IsDisabled(*select)) {
+        why = ChoiceRefusal::Unavailable;
         return false;
     }
-    // A user picks an option by what it shows; a script by its value. The value goes first, so
-    // that an option showing another's value is not taken for it.
-    std::shared_ptr<Element> option;
-    const auto candidates = QueryAll(*select, "option");
-    for (const auto& candidate : candidates) {
-        const std::string* own = candidate->GetAttribute("value");
-        if (own != nullptr && so::WideFromUtf8(*own) == value) {
-            option = candidate;
-            break;
-        }
-    }
-    for (auto it = candidates.begin(); !option && it != candidates.end(); ++it) {
-        if (so::WideFromUtf8(std::string(TrimAsciiWhitespace((*it)->TextContent()))) == value) {
-            option = *it;
-        }
-    }
+    std::shared_ptr<Element> option = FindOptionShowing(*select, value);
     if (!option) {
+        why = ChoiceRefusal::NoSuchOption;
         return false;
     }
-    // Options in a drop-down of the select itself are reachable only with the drop-down open.
+    if (ElementStates::IsDisabled(*option) || option->HasAttribute("disabled")) {
+        why = ChoiceRefusal::OptionDisabled;
+        return false;
+    }
+    for (Element* element = select; element != nullptr; element = element->Parent()) {
+        if (element->TagName() == "popup" && !window_.Popups().IsShown(*element)) {
+            why = ChoiceRefusal::NotShown;
+            return false;
+        }
+    }
+    // Options in a drop-down of the select itself are reachable once the user opens it.
     for (Element* element = option->Parent(); element != nullptr && element != select;
          element = element->Parent()) {
-        if (element->TagName() == "popup" && !window_.Popups().IsShown(*element)) {
-            ScopedHandle selectHandle(*select, &window_);
-            Click(selectHandle.Get());
-            break;
+        if (element->TagName() != "popup" || window_.Popups().IsShown(*element)) {
+            continue;
+        }
+        ScopedHandle selectHandle(*select, &window_);
+        Click(selectHandle.Get());
+        if (!window_.Popups().IsShown(*element)) {
+            why = ChoiceRefusal::NotShown;
+            return false;
         }
     }
     ScopedHandle optionHandle(*option, &window_);
-    return Click(optionHandle.Get());
+    if (!Click(optionHandle.Get())) {
+        why = ChoiceRefusal::Unavailable;
+        return false;
+    }
+    return true;
 }
 
 bool InputDriver::ExpandTab(HELEMENT tab) {

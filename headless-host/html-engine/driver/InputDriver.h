@@ -16,6 +16,16 @@ class EngineWindow;
 class Element;
 class Window;
 
+// Why ChooseOption chose nothing.
+enum class ChoiceRefusal {
+    None,
+    Unavailable,    // the select's handle is dead or of another window, or it is outside the
+                    // document or disabled
+    NoSuchOption,   // no option has that value or shows that text
+    OptionDisabled, // by its attribute or its state
+    NotShown,       // the option is in a popup that is not shown and that the select does not open
+};
+
 // Every action gives false, having done nothing, when a user could not do it: a handle that is
 // dead or of another window, an element outside the document or disabled, nothing to act on.
 // [ui-thread]
@@ -47,8 +57,11 @@ public:
     // Tab moves the focus.
     bool PressKey(std::uint32_t virtualKey, std::uint32_t modifiers = 0);
     // Opens the select's drop-down when its options are in one, then clicks the option whose
-    // "value" (or text, without one) is `value`.
-    bool ChooseOption(HELEMENT select, std::wstring_view value);
+    // "value" is `value`, else the one that shows it: as its whole text or as its first part (a
+    // font's name before its sample). An option in a popup the page has not shown (an editor's
+    // list before the editor opens it) is out of the user's reach. `refusal`, when given, says why
+    // nothing was chosen.
+    bool ChooseOption(HELEMENT select, std::wstring_view value, ChoiceRefusal* refusal = nullptr);
     // Clicks a tab of a tab container.
     bool ExpandTab(HELEMENT tab);
     // Escape while a popup is shown.

@@ -180,5 +180,29 @@ TEST_F(RunningHost, TypedTextGoesThroughTheInputsFilter) {
         << errors_.str();
 }
 
+TEST_F(RunningHost, ChooseReachesAnEditorsListOnceThePageShowsItsPopup) {
+    AddToPage("<div id=view>Two</div><popup class=edit-popup id=edit><div class=edit-box>"
+              "<widget type=select id=list size=3><optgroup><option value=0>One</option>"
+              "<option value=1 disabled>Two</option><option value=2>Three</option></optgroup></widget>"
+              "</div></popup>");
+    EXPECT_FALSE(Run("choose #list 2"));
+    EXPECT_EQ(
+        errors_.str(),
+        "--run:1: choose \"2\" in \"#list\" had no effect: the option is in a popup that is not shown\n");
+    runner_ = std::make_unique<ScenarioRunner>(*session_, out_, errors_, false); // failures count per runner
+
+    ElementRef root = ElementRef::Adopt(session_->RootElement());
+    PageInspector page(root.Get());
+    ASSERT_EQ(HtmlEngineAPI()->ShowPopup(page.First("#edit").Get(), page.First("#view").Get(), 0), kHtmlOk);
+    session_->Window().ForgetBehaviorEvents();
+    EXPECT_TRUE(Run("choose #list Three; expect state '#list option[value=2]' current; expect input #list 2; "
+                    "expect state '#list option[value=0]' !current; "
+                    "expect error 'the option is disabled' choose #list Two; "
+                    "expect error 'no option has that value or shows that text' choose #list Four; "
+                    "dismiss; expect state #edit !popup"))
+        << errors_.str();
+    EXPECT_EQ(session_->Window().BehaviorEventCount(kSelectStateChanged), 1u);
+}
+
 } // namespace
 } // namespace headless

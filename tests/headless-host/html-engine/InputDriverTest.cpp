@@ -112,9 +112,39 @@ TEST_F(InputDriver, ChoosingAListOptionAnnouncesEvenTheCurrentOne) {
     so::Ref handler = Attach("#box", "box", kHandleBehaviorEvent);
     ASSERT_TRUE(driver_.ChooseOption(Find("#w").Get(), L"0"));
     ASSERT_TRUE(driver_.ChooseOption(Find("#w").Get(), L"0"));
-    ASSERT_TRUE(driver_.ChooseOption(Find("#w").Get(), L"1"));
+    EXPECT_FALSE(driver_.ChooseOption(Find("#w").Get(), L"1"));
     EXPECT_THAT(log_, ElementsAre("box:event 6 #w", "box:event 6 #w"));
     EXPECT_EQ(JsonOfValue(Find("#w").Get()), "0") << "a disabled option is not chosen";
+}
+
+TEST_F(InputDriver, AChoiceInAnEditorsListNeedsThePopupShownAndSaysWhyNot) {
+    Load("<div id=editor><div id=view>x</div><popup id=edit class=edit-popup><div class=edit-box>"
+         "<widget id=w type=select size=3><optgroup><option value=0>Arial</option>"
+         "<option value=1 disabled>Courier</option>"
+         "<option value=2><span class=name>Times</span><span class=sample>Aa Bb</span></option>"
+         "</optgroup></widget></div></popup></div>");
+    so::Ref handler = Attach("#editor", "editor", kHandleBehaviorEvent);
+    ChoiceRefusal why = ChoiceRefusal::None;
+    EXPECT_FALSE(driver_.ChooseOption(Find("#w").Get(), L"0", &why));
+    EXPECT_EQ(why, ChoiceRefusal::NotShown) << "the page has not opened the editor's popup";
+    EXPECT_TRUE(log_.empty());
+
+    ASSERT_EQ(Api().ShowPopup(Find("#edit").Get(), Find("#view").Get(), 0), kHtmlOk);
+    log_.clear();
+    EXPECT_FALSE(driver_.ChooseOption(Find("#w").Get(), L"Courier", &why));
+    EXPECT_EQ(why, ChoiceRefusal::OptionDisabled);
+    EXPECT_FALSE(driver_.ChooseOption(Find("#w").Get(), L"Helvetica", &why));
+    EXPECT_EQ(why, ChoiceRefusal::NoSuchOption);
+    EXPECT_TRUE(driver_.ChooseOption(Find("#w").Get(), L"Times", &why)) << "by the name before its sample";
+    EXPECT_EQ(why, ChoiceRefusal::None);
+    EXPECT_EQ(JsonOfValue(Find("#w").Get()), "2");
+    EXPECT_TRUE(driver_.ChooseOption(Find("#w").Get(), L"0"));
+    EXPECT_THAT(log_, ElementsAre("editor:event 6 #w", "editor:event 6 #w"));
+    EXPECT_NE(StateOf(Find("#edit").Get()) & kStatePopup, 0u) << "closing it is the editor's business";
+
+    Api().SetElementState(Find("#w").Get(), kStateDisabled, 0, 1);
+    EXPECT_FALSE(driver_.ChooseOption(Find("#w").Get(), L"2", &why));
+    EXPECT_EQ(why, ChoiceRefusal::Unavailable);
 }
 
 TEST_F(InputDriver, ClicksMoveTheFocusAndTabAdvancesIt) {
