@@ -7,6 +7,8 @@
 #include "service-common/ServiceObjectPtr.h"
 #include "service-common/TextConversion.h"
 
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,26 +52,70 @@ std::string TextOf(const Value* value) {
     return text ? so::Utf8FromWide(*text) : std::string();
 }
 
+// A record that the list cannot show: the whole call is refused and the list keeps its rows.
+[[noreturn]] void RefuseRecord(std::size_t index, const std::string& problem) {
+    throw std::invalid_argument("set_records: the record at index " + std::to_string(index) + " " + problem);
+}
+
+// A field that must be there as text (a string, or a number where `numberToo`).
+std::string RequiredText(const Value& record, std::size_t index, const char* key, bool numberToo) {
+    const Value* field = record.Find(key);
+    const bool taken =
+        field != nullptr && (field->AsString() != nullptr || (numberToo && field->Type() == kHtmlValueInt));
+    if (!taken)
+        RefuseRecord(index,
+                     std::string("needs \"") + key + "\" as " + (numberToo ? "a number or " : "") + "a text");
+    return TextOf(field);
+}
+
+// A field that may be missing, else a scalar.
+std::string OptionalText(const Value& record, std::size_t index, const char* key) {
+    const Value* field = record.Find(key);
+    if (field != nullptr && field->AsArray() == nullptr && field->AsMap() == nullptr)
+        return TextOf(field);
+    if (field != nullptr)
+        RefuseRecord(index, std::string("has a list or a map for \"") + key + "\"");
+    return {};
+}
+
 // set_records(records): one label line per {"type": "label"} record, one option per
-// {"type": "option"} record, replacing the list's content.
+// {"type": "option"} record, replacing the list's content. The font's sample is drawn by the
+// renderer in the font itself: headless, its span stays empty, so an option's text is the name.
 Value SetRecords(HELEMENT list, const std::vector<Value>& arguments) {
     if (arguments.empty() || arguments[0].AsArray() == nullptr)
         throw std::invalid_argument("set_records takes an array of records");
     std::string markup;
-    for (const Value& record : *arguments[0].AsArray()) {
-        std::string type = TextOf(record.Find("type"));
+    std::set<std::string> values;
+    const Value::Array& records = *arguments[0].AsArray();
+    for (std::size_t index = 0; index < records.size(); ++index) {
+        const Value& record = records[index];
+        if (record.AsMap() == nullptr)
+            RefuseRecord(index, "is not a map");
+        const std::string type = RequiredText(record, index, "type", false);
         if (type == "label") {
-            markup +=
-                "<div class=\"font-group-label\">" + EscapeMarkup(TextOf(record.Find("label"))) + "</div>";
-        } else if (type == "option") {
-            markup += "<option value=\"" + EscapeMarkup(TextOf(record.Find("value"))) + "\" fonttype=\"" +
-                      EscapeMarkup(TextOf(record.Find("fonttype"))) + "\" fontfamily=\"" +
-                      EscapeMarkup(TextOf(record.Find("fontfamily"))) + "\"";
-            const Value* sample = record.Find("drawsample");
-            if (sample != nullptr && sample->AsInt().value_or(0) != 0)
-                markup += " drawsample";
-            markup += ">" + EscapeMarkup(TextOf(record.Find("fontfamilyname"))) + "</option>";
+            markup += "<div class=\"font-group-label\">" +
+                      EscapeMarkup(RequiredText(record, index, "label", false)) + "</div>";
+            continue;
         }
+        if (type != "option")
+            RefuseRecord(index, "is of the type \"" + type + "\", neither a label nor an option");
+        const std::string value = RequiredText(record, index, "value", true);
+        if (!values.insert(value).second)
+            RefuseRecord(index, "has the value " + value + " of an earlier option");
+        const std::string name = RequiredText(record, index, "fontfamilyname", false);
+        const std::string fontType = EscapeMarkup(OptionalText(record, index, "fonttype"));
+        const Value* sample = record.Find("drawsample");
+        if (sample != nullptr && sample->Type() != kHtmlValueBool)
+            RefuseRecord(index, "needs \"drawsample\" as true or false");
+        const bool drawSample = sample != nullptr && sample->AsInt().value_or(0) != 0;
+        markup += "<option value=\"" + EscapeMarkup(value) + "\" fonttype=\"" + fontType +
+                  "\" fontfamily=\"" + EscapeMarkup(OptionalText(record, index, "fontfamily")) +
+                  "\" fontstyle=\"" + EscapeMarkup(OptionalText(record, index, "fontstyle")) + "\"" +
+                  (drawSample ? " drawsample" : "") + "><span class=\"font-name\" font-type=\"" + fontType +
+                  "\">" + EscapeMarkup(name) + "</span>";
+        if (drawSample)
+            markup += "<span class=\"font-sample\"></span>";
+        markup += "</option>";
     }
     if (Api().SetElementHtml(list, markup.data(), std::uint32_t(markup.size()), kSetInnerHtml) != kHtmlOk)
         throw std::runtime_error("set_records could not fill the list");
@@ -79,32 +125,6 @@ Value SetRecords(HELEMENT list, const std::vector<Value>& arguments) {
 int ClearCurrent(HELEMENT option, void*) {
     Api().SetElementState(option, 0, kStateCurrent, 1);
     return 0;
-}
-
-// set_current(value, fontType): marks the option with that value current.
-Value SetCurrent(HELEMENT list, const std::vector<Value>& arguments) {
-    if (arguments.empty())
-        throw std::invalid_argument("set_current takes the option's value");
-    std::string value = TextOf(&arguments[0]);
-    Api().SelectElements(list, "option", &ClearCurrent, nullptr);
-    std::string selector = "option[value=\"" + EscapeMarkup(value) + "\"]";
-    HELEMENT option = nullptr;
-    if (Api().SelectFirst(list, selector.c_str(), &option) != kHtmlOk || option == nullptr)
-        return Value::Bool(false);
-    Api().SetElementState(option, kStateCurrent, 0, 1);
-    Api().ScrollToView(option, 0);
-    Api().ElementRelease(option);
-    return Value::Bool(true);
-}
-
-void AddVirtualList(HELEMENT widget) {
-    HELEMENT existing = nullptr;
-    if (Api().SelectFirst(widget, ":root > vlist", &existing) == kHtmlOk && existing != nullptr) {
-        Api().ElementRelease(existing);
-        return;
-    }
-    static const char kList[] = "<vlist></vlist>";
-    Api().SetElementHtml(widget, kList, sizeof kList - 1, kAppendInnerHtml);
 }
 
 std::wstring AttributeOf(HELEMENT element, const char* name) {
@@ -117,6 +137,48 @@ std::wstring AttributeOf(HELEMENT element, const char* name) {
             &text) != kHtmlOk)
         return {};
     return text;
+}
+
+// set_current(value, fontType): marks the option with that value current and scrolls it into
+// view; false, with no option current, when none has it. The font type does not take part:
+// set_records keeps values unique.
+Value SetCurrent(HELEMENT list, const std::vector<Value>& arguments) {
+    std::optional<std::wstring> value = arguments.empty() ? std::nullopt : arguments[0].ToText();
+    if (!value)
+        throw std::invalid_argument("set_current takes the option's value, a number or a text");
+    struct Search {
+        std::wstring value;
+        HELEMENT found = nullptr;
+    } search{*value};
+    Api().SelectElements(
+        list, "option",
+        [](HELEMENT option, void* param) {
+            auto& search = *static_cast<Search*>(param);
+            const bool current = search.found == nullptr && AttributeOf(option, "value") == search.value;
+            const std::uint32_t bit = kStateCurrent;
+            Api().SetElementState(option, current ? bit : 0u, current ? 0u : bit, 1);
+            if (current) {
+                Api().ElementAddRef(option);
+                search.found = option;
+            }
+            return 0;
+        },
+        &search);
+    if (search.found == nullptr)
+        return Value::Bool(false);
+    Api().ScrollToView(search.found, 0);
+    Api().ElementRelease(search.found);
+    return Value::Bool(true);
+}
+
+void AddVirtualList(HELEMENT widget) {
+    HELEMENT existing = nullptr;
+    if (Api().SelectFirst(widget, ":root > vlist", &existing) == kHtmlOk && existing != nullptr) {
+        Api().ElementRelease(existing);
+        return;
+    }
+    static const char kList[] = "<vlist></vlist>";
+    Api().SetElementHtml(widget, kList, sizeof kList - 1, kAppendInnerHtml);
 }
 
 // The colour table's native handler, attached to "#ColorsPopup".
