@@ -101,6 +101,12 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {Option, "option", "GROUP NAME on|off", 3, 3, false, 0,
          "set a flag of the user options, e.g. UsrOptGroup_AccountDependentOptions "
          "UsrOptValue_ResetDefaultWarning off"},
+        {Screen, "screen", "LEFT TOP RIGHT BOTTOM", 4, 4, false, 0,
+         "set the part of the screen that popups may use, as the panel's window reports it (message "
+         "0x0626), in screen pixels; 0 0 1920 1080 at start"},
+        {WindowAt, "window at", "X Y", 2, 2, false, 0,
+         "move the panel's window so that the top-left corner of its view is at X Y on the screen "
+         "(ClientToScreen adds it); 100 100 at start"},
         {ClearLog, "clear log", "", 0, 0, false, 0,
          "forget the log entries written so far (expect log counts from here)"},
         {ClearEvents, "clear events", "", 0, 0, false, 0,

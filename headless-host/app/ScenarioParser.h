@@ -56,6 +56,8 @@ enum class ScenarioCommandId {
     Locale,
     Answer,
     Option,
+    Screen,
+    WindowAt,
     ClearLog,
     ClearEvents,
     ExpectCount,

@@ -14,6 +14,7 @@
 #include "host/Localization.h"
 #include "host/UIDocuments.h"
 #include "host/ValueRecords.h"
+#include "host/WindowsApi.h"
 #include "service-common/HostCall.h"
 #include "service-common/ServiceObjectException.h"
 #include "service-common/TextConversion.h"
@@ -182,6 +183,12 @@ std::string IconName(std::uint32_t flags) {
         return "information";
     }
     return "icon " + std::to_string(flags & 0xF0u);
+}
+
+// Screen coordinates are 32-bit, as RECT and POINT hold them.
+bool ScreenCoordinate(const std::optional<long long>& number) {
+    return number && *number >= std::numeric_limits<LONG>::min() &&
+           *number <= std::numeric_limits<LONG>::max();
 }
 
 bool IsExpectationOrDump(ScenarioCommandId id) {
@@ -356,6 +363,25 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
         case Drag:
             if (!Number(arguments[1]))
                 reject("drag takes a number for the slider, not " + QuotedWord(arguments[1]));
+            break;
+        case Screen: {
+            std::array<std::optional<long long>, 4> edges{};
+            for (std::size_t i = 0; i < edges.size(); ++i)
+                edges[i] = Integer(arguments[i]);
+            if (std::any_of(edges.begin(), edges.end(),
+                            [](const auto& edge) { return !ScreenCoordinate(edge); }))
+                reject("screen takes four whole numbers of pixels, not " + QuotedWord(arguments[0]) + " " +
+                       QuotedWord(arguments[1]) + " " + QuotedWord(arguments[2]) + " " +
+                       QuotedWord(arguments[3]));
+            if (*edges[2] <= *edges[0] || *edges[3] <= *edges[1])
+                reject(
+                    "screen takes an area whose right is beyond its left and whose bottom is below its top");
+            break;
+        }
+        case WindowAt:
+            if (!ScreenCoordinate(Integer(arguments[0])) || !ScreenCoordinate(Integer(arguments[1])))
+                reject("window at takes two whole numbers of pixels, not " + QuotedWord(arguments[0]) + " " +
+                       QuotedWord(arguments[1]));
             break;
         case ExpectCaret:
             if (!Integer(arguments[1]) || !Integer(arguments[2]))
@@ -627,6 +653,14 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
                                              std::uint8_t(arguments[2] == "on" ? 1 : 0), nullptr);
         break;
     }
+    case Screen:
+        session_.Window().SetVisibleScreenArea(
+            RECT{LONG(*Integer(arguments[0])), LONG(*Integer(arguments[1])), LONG(*Integer(arguments[2])),
+                 LONG(*Integer(arguments[3]))});
+        break;
+    case WindowAt:
+        session_.Window().MoveTo(POINT{LONG(*Integer(arguments[0])), LONG(*Integer(arguments[1]))});
+        break;
     case ClearLog:
         if (!session_.ForgetLogEntries())
             throw CommandError("the host has no logger");

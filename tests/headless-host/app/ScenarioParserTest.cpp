@@ -134,7 +134,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "expect box checks text, caption, buttons or icon, not \"colour\""},
         RefusedLine{"open sample hidden", "open takes \"inactive\" after the file, not \"hidden\""},
         RefusedLine{"drag #slider far", "drag takes a number for the slider, not \"far\""},
-        RefusedLine{"drag #slider", "drag takes 2 arguments, not 1 (usage: drag SELECTOR VALUE)"}));
+        RefusedLine{"drag #slider", "drag takes 2 arguments, not 1 (usage: drag SELECTOR VALUE)"},
+        RefusedLine{"screen 0 0 1920",
+                    "screen takes 4 arguments, not 3 (usage: screen LEFT TOP RIGHT BOTTOM)"},
+        RefusedLine{"screen 0 0 wide 1080",
+                    "screen takes four whole numbers of pixels, not \"0\" \"0\" \"wide\" \"1080\""},
+        RefusedLine{"screen 0 500 1920 300", "screen takes an area whose right is beyond its left and whose "
+                                             "bottom is below its top"},
+        RefusedLine{"window at 10", "window at takes 2 arguments, not 1 (usage: window at X Y)"},
+        RefusedLine{"window at 10 9999999999",
+                    "window at takes two whole numbers of pixels, not \"10\" \"9999999999\""},
+        RefusedLine{"window 10 10", "unknown command 'window' (see --help)"}));
 
 TEST(ScenarioText, WrappersCarryTheCommandTheyRun) {
     auto commands = ScenarioParser::ParseText("expect error \"locked\" on 2 set A/B 5\n", "a.scenario");

@@ -10,6 +10,7 @@
 #include "host/HtmlEngineApi.h"
 #include "host/Logger.h"
 #include "host/UIHandler.h"
+#include "host/WindowsApi.h"
 #include "service-common/HostCall.h"
 #include "service-common/ServiceQuery.h"
 #include "tests/support/PanelHostOptions.h"
@@ -202,6 +203,39 @@ TEST_F(RunningHost, ChooseReachesAnEditorsListOnceThePageShowsItsPopup) {
                     "dismiss; expect state #edit !popup"))
         << errors_.str();
     EXPECT_EQ(session_->Window().BehaviorEventCount(kSelectStateChanged), 1u);
+}
+
+// What a list editor measures before it opens its popup: the field's bottom-left corner on the
+// screen, through the window handle as the module has it, against the visible area's bottom.
+TEST_F(RunningHost, ScreenAndWindowPlaceDecideTheRoomBelowAField) {
+    AddToPage("<div id=field>Two</div>");
+    ElementRef root = ElementRef::Adopt(session_->RootElement());
+    ElementRef field = PageInspector(root.Get()).First("#field");
+    RECT box{};
+    ASSERT_EQ(HtmlEngineAPI()->GetElementLocation(field.Get(), &box, kBorderBoxRelativeToView), kHtmlOk);
+    HWND window = nullptr;
+    ASSERT_EQ(HtmlEngineAPI()->GetElementHwnd(field.Get(), &window, 1), kHtmlOk);
+    auto roomBelow = [&](POINT expectedCorner) {
+        POINT corner{box.left, box.bottom};
+        EXPECT_TRUE(ClientToScreen(window, &corner));
+        EXPECT_EQ(corner.x, expectedCorner.x);
+        EXPECT_EQ(corner.y, expectedCorner.y);
+        RECT area{};
+        EXPECT_EQ(SendMessageW(window, 0x0626, 0, reinterpret_cast<LPARAM>(&area)), 1);
+        return area.bottom - corner.y;
+    };
+    constexpr LONG kListHeight = 200;
+    ASSERT_LT(box.bottom, 600) << "the field sits near the top of the view";
+
+    ASSERT_TRUE(Run("screen 0 0 1920 1080; window at 10 20")) << errors_.str();
+    EXPECT_GT(roomBelow({box.left + 10, box.bottom + 20}), kListHeight) << "a list opens downwards";
+    ASSERT_TRUE(Run("screen 0 0 1280 600")) << errors_.str();
+    EXPECT_EQ(roomBelow({box.left + 10, box.bottom + 20}), 600 - box.bottom - 20);
+    ASSERT_TRUE(Run("screen -1920 0 0 1080; window at -1900 950")) << errors_.str();
+    EXPECT_LT(roomBelow({box.left - 1900, box.bottom + 950}), kListHeight) << "a list opens upwards";
+
+    ASSERT_TRUE(Run("screen 0 0 1920 1080; window at 100 100")) << errors_.str(); // as the host starts
+    EXPECT_EQ(roomBelow({box.left + 100, box.bottom + 100}), 1080 - box.bottom - 100);
 }
 
 } // namespace
