@@ -190,11 +190,8 @@ void PropertyHandler_FontDropDown::OnEvent(std::uint8_t* handled, HtmlBehaviorEv
     case kSelectStateChanged: {
         if (!target.Test("widget[type=select]"))
             break;
-        const ui::Value chosen = target.GetValue();
-        std::optional<std::int32_t> index =
-            chosen.Type() == kHtmlValueInt ? chosen.AsInt() : std::optional<std::int32_t>();
-        ui::Element option =
-            index && *index >= 0 ? target.FindFirst(OptionSelector(*index).c_str()) : ui::Element();
+        std::optional<std::int32_t> index = list::ChosenIndex(target);
+        ui::Element option = index ? target.FindFirst(OptionSelector(*index).c_str()) : ui::Element();
         if (!option)
             break;
         if (ui::Element view = AttachedElement().FindFirst(".edit-box > .edit-view")) {
@@ -260,30 +257,14 @@ void PropertyHandler_FontDropDown::OnPropEditFinished(const ui::Element& popup) 
     ui::Element widget = AttachedElement().FindFirst(":root widget[type=select]");
     if (!widget)
         return;
-    const std::shared_ptr<host::PropFontListData> record = LoadRecord(property.Get(), false);
-    const ui::Value chosen = widget.GetValue();
-    std::optional<std::int32_t> index =
-        chosen.Type() == kHtmlValueInt ? chosen.AsInt() : std::optional<std::int32_t>();
-    if (index && *index >= 0) {
+    LoadRecord(property.Get(), false);
+    if (std::optional<std::int32_t> index = list::ChosenIndex(widget)) {
         PostWeak([index = *index](PropertyHandler_FontDropDown& alive) {
-            ui::Element list = alive.AttachedElement().FindFirst(":root widget[type=select]");
-            if (ui::Element option = list ? list.FindFirst(OptionSelector(index).c_str()) : ui::Element())
-                option.ExecuteCommand("set-current");
+            list::MakeOptionCurrent(alive.AttachedElement(), index);
         });
-        if (std::uint64_t(*index) != record->selected) {
-            // The host's record stays as it was: the write hands it a changed copy.
-            auto changed = std::make_shared<host::PropFontListData>(*record);
-            changed->selected = std::uint64_t(*index);
-            try {
-                WriteRecord(property.Get(), changed);
-                cached = changed;
-            } catch (const so::ServiceObjectException& e) {
-                // Refused: the views go back to the font the property still holds.
-                ui::Log(host::LogLevel::Warning,
-                        ui::FormatMessage(L"The font was not taken: %1%", so::WideFromUtf8(e.Message())));
-                ShowSelection(*record);
-            }
-        }
+        // Refused: the views go back to the font the property still holds.
+        if (!list::WriteSelection(property.Get(), cached, std::uint64_t(*index)))
+            ShowSelection(*cached);
     }
     FireEvent(PROP_EDIT_FINISHED, popup);
 }

@@ -114,6 +114,23 @@ void FocusLists(const ui::Element& root) {
         list.SetState(kStateFocus);
 }
 
+std::optional<std::int32_t> ChosenIndex(const ui::Element& list) {
+    const ui::Value chosen = list.GetValue();
+    std::optional<std::int32_t> index = chosen.Type() == kHtmlValueInt ? chosen.AsInt() : std::nullopt;
+    return index && *index >= 0 ? index : std::nullopt;
+}
+
+void MakeOptionCurrent(const ui::Element& root, std::int32_t index) {
+    ui::Element list = root.FindFirst(":root widget[type=select]");
+    if (ui::Element option = list ? list.FindFirst(OptionSelector(index).c_str()) : ui::Element())
+        option.ExecuteCommand("set-current");
+}
+
+void LogRefusedChoice(const so::ServiceObjectException& refusal) {
+    ui::Log(host::LogLevel::Warning,
+            ui::FormatMessage(L"The choice was not taken: %1%", so::WideFromUtf8(refusal.Message())));
+}
+
 } // namespace list
 
 // ---- The family -----------------------------------------------------------------------------------
@@ -236,10 +253,8 @@ void PropertyHandler_Base_StringList<Handler, Record>::OnEvent(std::uint8_t* han
     if (!target)
         return;
     if (event.cmd == kSelectStateChanged && target.Test("widget[type=select]")) {
-        const ui::Value chosen = target.GetValue();
-        std::optional<std::int32_t> index =
-            chosen.Type() == kHtmlValueInt ? chosen.AsInt() : std::optional<std::int32_t>();
-        if (!index || *index < 0)
+        std::optional<std::int32_t> index = list::ChosenIndex(target);
+        if (!index)
             return;
         ui::Element option = target.FindFirst(OptionSelector(*index).c_str());
         if (!option)
@@ -267,32 +282,16 @@ void PropertyHandler_Base_StringList<Handler, Record>::OnPropEditFinished(const 
     ui::Element widget = this->AttachedElement().FindFirst(":root widget[type=select]");
     if (!widget)
         return;
-    const std::shared_ptr<Record> record = LoadRecord(property.Get(), false);
-    const ui::Value chosen = widget.GetValue();
-    std::optional<std::int32_t> index =
-        chosen.Type() == kHtmlValueInt ? chosen.AsInt() : std::optional<std::int32_t>();
-    if (index && *index >= 0) {
-        this->PostWeak([index = *index](Handler& alive) {
-            ui::Element list = alive.AttachedElement().FindFirst(":root widget[type=select]");
-            if (ui::Element option = list ? list.FindFirst(OptionSelector(index).c_str()) : ui::Element())
-                option.ExecuteCommand("set-current");
-        });
-        if (std::uint64_t(*index) != record->selected) {
-            // The host's record stays as it was: the write hands it a changed copy.
-            auto changed = std::make_shared<Record>(*record);
-            changed->selected = std::uint64_t(*index);
-            try {
-                WriteRecord(property.Get(), changed);
-                cached = changed;
-            } catch (const so::ServiceObjectException& e) {
-                // Refused: the views go back to the entry the property still holds.
-                ui::Log(host::LogLevel::Warning,
-                        ui::FormatMessage(L"The choice was not taken: %1%", so::WideFromUtf8(e.Message())));
-                const list::EntryStrings strings = list::StringsOf(*record, record->selected);
-                UpdateViews(strings.safeValue, Self().RefreshStrings(*record),
-                            list::SignedIndex(record->selected), record.get());
-                Self().AfterRefresh(*record);
-            }
+    LoadRecord(property.Get(), false);
+    if (std::optional<std::int32_t> index = list::ChosenIndex(widget)) {
+        this->PostWeak(
+            [index = *index](Handler& alive) { list::MakeOptionCurrent(alive.AttachedElement(), index); });
+        // Refused: the views go back to the entry the property still holds.
+        if (!list::WriteSelection(property.Get(), cached, std::uint64_t(*index))) {
+            const list::EntryStrings strings = list::StringsOf(*cached, cached->selected);
+            UpdateViews(strings.safeValue, Self().RefreshStrings(*cached),
+                        list::SignedIndex(cached->selected), cached.get());
+            Self().AfterRefresh(*cached);
         }
     }
     this->FireEvent(PROP_EDIT_FINISHED, popup);

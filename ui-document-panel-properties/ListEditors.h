@@ -5,6 +5,7 @@
 #pragma once
 
 #include "host/ValueRecords.h"
+#include "ui-document-panel-properties/EditorRecords.h"
 #include "ui-document-panel-properties/PropertyHandler_Base.h"
 
 #include <cstdint>
@@ -36,6 +37,32 @@ std::int32_t WholeWidth(float width);
 ui::Element ShowListPopup(const ui::Element& root);
 // Gives the focus to the lists of the open drop-down.
 void FocusLists(const ui::Element& root);
+// The index of the option chosen in `list` (options carry their index as value); none when no
+// option is chosen.
+std::optional<std::int32_t> ChosenIndex(const ui::Element& list);
+// Makes the option of that index the current one of the first list in `root`.
+void MakeOptionCurrent(const ui::Element& root, std::int32_t index);
+// Logs a choice the host refused, with the host's message.
+void LogRefusedChoice(const so::ServiceObjectException& refusal);
+
+// Writes `index` as the selection of `cached` when it is not the selection already; `cached`
+// becomes the written record. The host's record stays as it was: the write hands it a changed copy.
+// False when the host refused it (logged), `cached` unchanged.
+template <class Record>
+bool WriteSelection(ServiceObject* property, std::shared_ptr<Record>& cached, std::uint64_t index) {
+    if (index == cached->selected)
+        return true;
+    auto changed = std::make_shared<Record>(*cached);
+    changed->selected = index;
+    try {
+        WriteRecord(property, changed);
+    } catch (const so::ServiceObjectException& refusal) {
+        LogRefusedChoice(refusal);
+        return false;
+    }
+    cached = std::move(changed);
+    return true;
+}
 
 } // namespace list
 
