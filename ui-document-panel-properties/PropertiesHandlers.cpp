@@ -39,6 +39,11 @@ struct EditorKindEntry {
 // The kinds of this build. A type code missing here gets the "no editor" item.
 constexpr std::array kEditorKinds = {
     EditorKindEntry{host::PropertyType::Label, &_preparePropertyView<PropertyHandler_Label>},
+    EditorKindEntry{host::PropertyType::String, &_preparePropertyView<PropertyHandler_String>},
+    EditorKindEntry{host::PropertyType::StringMultiline,
+                    &_preparePropertyView<PropertyHandler_StringMultiline>},
+    EditorKindEntry{host::PropertyType::EditStringList,
+                    &_preparePropertyView<PropertyHandler_EditStringList>},
     EditorKindEntry{host::PropertyType::Number, &_preparePropertyView<PropertyHandler_Number>},
     EditorKindEntry{host::PropertyType::NumberSlider, &_preparePropertyView<PropertyHandler_NumberSlider>},
     EditorKindEntry{host::PropertyType::NumberInline, &_preparePropertyView<PropertyHandler_NumberInline>},
