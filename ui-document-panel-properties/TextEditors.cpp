@@ -28,12 +28,22 @@ std::wstring PropertyHandler_Label::LabelText(ServiceObject* property) {
 
 std::wstring PropertyHandler_Label::BuildHtmlCode(ServiceObject* property) {
     std::optional<std::wstring> name = GetPropertyName(property);
-    const std::wstring text = LabelText(property);
+    // Read here too, so that a property that cannot be read shows the error view.
+    LabelText(property);
     ui::TemplatesPreprocessor fill =
         BeginFill(L"property-label.template.htm", property, name ? &*name : nullptr);
-    // As the other multi-line texts, the label's text reaches the view as it is.
-    fill.AddRule(L"PROPERTY_VALUE", ui::RuleAction::Replace, text);
+    // As the multi-line texts, the label's text reaches the view as it is, but once the view is in
+    // the page (OnAttached): parsed inside the view, markup that is not well-formed stays there.
+    fill.AddRule(L"PROPERTY_VALUE", ui::RuleAction::Replace, std::wstring());
     return fill.Do();
+}
+
+void PropertyHandler_Label::OnAttached() {
+    if (so::Ref property = propertyRef.Lock()) {
+        if (ui::Element view = AttachedElement().FindFirst(".prop-view-label"))
+            view.SetInnerHtml(so::Utf8FromWide(LabelText(property.Get())));
+    }
+    PropertyHandler_Base::OnAttached();
 }
 
 void PropertyHandler_Label::OnPropChange() {

@@ -13,6 +13,7 @@ public:
     using PropertyHandler_Base::PropertyHandler_Base;
 
     std::wstring BuildHtmlCode(ServiceObject* property);
+    void OnAttached();
     void OnPropChange();
 
 private:
