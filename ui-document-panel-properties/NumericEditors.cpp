@@ -20,8 +20,6 @@ constexpr wchar_t kEnDash[] = L"\u2013";
 constexpr const char* kCaptionCaretStyle = "text-selection-caret-color";
 // How far a typed float may be from the stored one and still count as the same value.
 constexpr float kFloatTolerance = 0.001f;
-// A selection call takes positions up to here.
-constexpr std::size_t kMaxCaretPosition = 8192;
 
 std::wstring Escaped(const std::wstring& text) {
     return ui::EscapeHtml(text, ui::kEscapeHtmlText);
@@ -338,9 +336,7 @@ void PropertyHandler_Float::ShowEditPopup() {
                                       ":root .edit-input-float", ":root .edit-box", ui::Value::String(text));
     if (!input)
         return;
-    // The caret after the text, where a user goes on typing.
-    const auto end = std::int32_t(std::min(text.size(), kMaxCaretPosition));
-    input.CallMethod("setSelection", {ui::Value::Int(end), ui::Value::Int(end)});
+    editor::PlaceCaretAtEnd(input, text.size());
 }
 
 void PropertyHandler_Float::OnPropEditFinished(const ui::Element& popup) {

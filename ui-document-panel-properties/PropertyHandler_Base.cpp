@@ -1,5 +1,7 @@
 #include "ui-document-panel-properties/PropertyHandler_Base.h"
 
+#include <algorithm>
+
 #include <boost/format.hpp>
 
 namespace panel::editor {
@@ -56,6 +58,12 @@ void AttachHandler(const ui::Element& element, ServiceObject* handler) {
 
 ui::Element EventElement(HELEMENT handle) {
     return handle != nullptr ? ui::Element(handle) : ui::Element();
+}
+
+void PlaceCaretAtEnd(const ui::Element& input, std::size_t length) {
+    // A selection call takes positions up to here.
+    const auto end = std::int32_t(std::min<std::size_t>(length, 8192));
+    input.CallMethod("setSelection", {ui::Value::Int(end), ui::Value::Int(end)});
 }
 
 } // namespace panel::editor

@@ -57,6 +57,9 @@ void FireApplicationEvent(std::uint32_t code, const ui::Element& target, const u
 void AttachHandler(const ui::Element& element, ServiceObject* handler);
 // The element of a behaviour event's handle, or an empty one.
 ui::Element EventElement(HELEMENT handle);
+// Puts the caret of `input` after its `length` characters, nothing selected: where a user goes on
+// typing.
+void PlaceCaretAtEnd(const ui::Element& input, std::size_t length);
 
 } // namespace editor
 

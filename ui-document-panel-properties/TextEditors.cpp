@@ -151,8 +151,7 @@ void PropertyHandler_String::ShowEditPopup() {
                 "style", ui::FormatMessage(L"min-width: %1%px; max-width: %1%px;", box.right - box.left));
         view.SetAttribute("editing", std::wstring());
     }
-    const auto end = std::int32_t(std::min<std::size_t>(value.size(), 8192));
-    input.CallMethod("setSelection", {ui::Value::Int(end), ui::Value::Int(end)});
+    editor::PlaceCaretAtEnd(input, value.size());
 }
 
 void PropertyHandler_String::ShowValue(const ui::Element& view, const std::wstring& value) {
@@ -260,8 +259,7 @@ void PropertyHandler_StringMultiline::ShowEditPopup() {
                                       ":root .edit-input-string", nullptr, ui::Value::String(value));
     if (!input)
         return;
-    const auto end = std::int32_t(std::min<std::size_t>(value.size(), 8192));
-    input.CallMethod("setSelection", {ui::Value::Int(end), ui::Value::Int(end)});
+    editor::PlaceCaretAtEnd(input, value.size());
 }
 
 void PropertyHandler_StringMultiline::OnPropEditFinished(const ui::Element& popup) {
@@ -340,8 +338,7 @@ void PropertyHandler_EditStringList::ShowEditPopup() {
     area.SetValue(ui::Value::String(lines));
     popup.ShowPopup(box);
     area.SetState(kStateFocus);
-    const auto end = std::int32_t(std::min<std::size_t>(lines.size(), 8192));
-    area.CallMethod("setSelection", {ui::Value::Int(end), ui::Value::Int(end)});
+    editor::PlaceCaretAtEnd(area, lines.size());
     FireEvent(PROP_EDIT_POPUP_SHOWN, popup);
 }
 
