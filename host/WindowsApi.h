@@ -9,6 +9,7 @@
 extern "C" {
 
 using BOOL = int;
+using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
 using LONG = std::int32_t;
@@ -40,6 +41,17 @@ struct RECT {
     LONG bottom;
 };
 
+struct SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+};
+
 // Module handles. A handle stays valid while the module is loaded; GetModuleHandleW does not
 // add a load reference. "logger.dll" names the host's logger library on every platform.
 HOST_SUPPORT_API HMODULE GetModuleHandleW(const wchar_t* moduleName);
@@ -55,6 +67,11 @@ HOST_SUPPORT_API DWORD SizeofResource(HMODULE module, HRSRC resource);
 
 HOST_SUPPORT_API DWORD GetCurrentThreadId();
 HOST_SUPPORT_API void Sleep(DWORD milliseconds);
+
+// The current local date and time: wMonth 1-12, wDayOfWeek 0 = Sunday. [thread-safe]
+// The headless host may pin it to a fixed instant so that relative times ("30 minutes ago")
+// can be tested.
+HOST_SUPPORT_API void GetLocalTime(SYSTEMTIME* time);
 
 // Keyboard state of the UI thread: the high bit is set while the key is down.
 HOST_SUPPORT_API SHORT GetKeyState(int virtualKey);
