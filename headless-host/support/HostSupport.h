@@ -1,5 +1,5 @@
 // What only the host calls on its support library: filling the service provider's registry,
-// shutting the singleton storage down, and feeding the Windows surface (keyboard, windows).
+// shutting the singleton storage down, and feeding the Windows surface (keyboard, windows, clock).
 #pragma once
 
 #include "host/SupportLibrary.h"
@@ -36,5 +36,11 @@ using HostWindowProcedure = LRESULT (*)(void* context, UINT message, WPARAM wPar
 HOST_SUPPORT_API void HostRegisterWindow(HWND window, POINT clientOrigin, HostWindowProcedure procedure,
                                          void* context);
 HOST_SUPPORT_API void HostUnregisterWindow(HWND window);
+
+// Pins the clock GetLocalTime reads: non-null, it answers `*fixed` (copied) from now on, with the
+// day of the week worked out from the date whatever `fixed` says; null, it follows the system's
+// local time again. The caller passes a date and time that exist (month 1-12, a day the month has,
+// 0-23:0-59:0-59, milliseconds 0-999): they are not checked here. [thread-safe]
+HOST_SUPPORT_API void HostSetLocalTime(const SYSTEMTIME* fixed);
 
 } // extern "C"

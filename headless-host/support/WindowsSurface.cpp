@@ -11,8 +11,11 @@
 
 #include <array>
 #include <atomic>
+#include <cassert>
 #include <chrono>
+#include <ctime>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -54,6 +57,26 @@ std::unordered_map<HWND, WindowEntry>& Windows() {
 }
 
 std::array<std::atomic<bool>, 256> keysDown{};
+
+std::mutex clockMutex;
+std::optional<SYSTEMTIME> fixedLocalTime; // guarded by clockMutex
+
+std::chrono::year_month_day CalendarDate(const SYSTEMTIME& time) {
+    return {std::chrono::year(time.wYear), std::chrono::month(time.wMonth), std::chrono::day(time.wDay)};
+}
+
+SYSTEMTIME SystemLocalTime() {
+    const auto now = std::chrono::system_clock::now();
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(now);
+    const std::time_t since1970 = std::chrono::system_clock::to_time_t(seconds);
+    std::tm local{};
+    localtime_r(&since1970, &local);
+    return SYSTEMTIME{WORD(local.tm_year + 1900), WORD(local.tm_mon + 1), WORD(local.tm_wday),
+                      WORD(local.tm_mday), WORD(local.tm_hour), WORD(local.tm_min),
+                      // A leap second reads as the last second of its minute, as Windows never says 60.
+                      WORD(local.tm_sec > 59 ? 59 : local.tm_sec),
+                      WORD(std::chrono::duration_cast<std::chrono::milliseconds>(now - seconds).count())};
+}
 
 } // namespace
 
@@ -126,6 +149,32 @@ DWORD GetCurrentThreadId() {
 }
 
 void Sleep(DWORD milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void GetLocalTime(SYSTEMTIME* time) {
+    if (time == nullptr)
+        return;
+    {
+        std::lock_guard lock(clockMutex);
+        if (fixedLocalTime) {
+            *time = *fixedLocalTime;
+            return;
+        }
+    }
+    *time = SystemLocalTime();
+}
+
+void HostSetLocalTime(const SYSTEMTIME* fixed) {
+    std::optional<SYSTEMTIME> pinned;
+    if (fixed != nullptr) {
+        pinned = *fixed;
+        assert(CalendarDate(*fixed).ok() && fixed->wHour < 24 && fixed->wMinute < 60 && fixed->wSecond < 60 &&
+               fixed->wMilliseconds < 1000 && "HostSetLocalTime takes a date and time that exist");
+        pinned->wDayOfWeek =
+            WORD(std::chrono::weekday(std::chrono::sys_days(CalendarDate(*fixed))).c_encoding());
+    }
+    std::lock_guard lock(clockMutex);
+    fixedLocalTime = pinned;
+}
 
 SHORT GetKeyState(int virtualKey) {
     if (virtualKey < 0 || virtualKey >= int(keysDown.size()))
