@@ -10,6 +10,7 @@
 #include "headless-host/html-engine/dom/SelectorError.h"
 #include "headless-host/html-engine/dom/SelectorParser.h"
 #include "headless-host/html-engine/dom/SelectorQuery.h"
+#include "headless-host/html-engine/dom/UrlResolver.h"
 
 #include <gtest/gtest.h>
 
@@ -103,7 +104,7 @@ TEST_P(ResourcesStyleSheet, ReferencesOnlyExistingFiles) {
     for (const StyleRule& rule : Rules(GetParam())) {
         for (const StyleDeclaration& declaration : rule.declarations) {
             for (const std::string& url : UrlReferences(declaration.value)) {
-                const std::string uiPath = ResolveUiPath(GetParam(), url);
+                const std::string uiPath = html::UrlResolver::Resolve(GetParam(), url);
                 EXPECT_TRUE(fs::is_regular_file(LocateUiPath(uiPath)))
                     << "line " << rule.line << ": url(" << url << ") names " << uiPath;
             }
@@ -297,7 +298,8 @@ TEST_P(ResourcesStyleRule, ReachesTheTemplateElement) {
     }
     const std::string property = styleCase.at("property").get<std::string>();
     if (styleCase.contains("value")) {
-        EXPECT_EQ(CascadedValue(*element, property).value_or("(none)"), styleCase.at("value").get<std::string>())
+        EXPECT_EQ(CascadedValue(*element, property).value_or("(none)"),
+                  styleCase.at("value").get<std::string>())
             << property;
     }
     if (styleCase.contains("neverValue")) {

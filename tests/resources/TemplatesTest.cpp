@@ -5,6 +5,7 @@
 
 #include "headless-host/html-engine/dom/Element.h"
 #include "headless-host/html-engine/dom/SelectorQuery.h"
+#include "headless-host/html-engine/dom/UrlResolver.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +95,7 @@ TEST_P(ResourcesTemplate, ReferencesOnlyExistingFiles) {
         for (const auto& element : html::QueryAll(*parsed.root, "[" + std::string(attribute) + "]")) {
             const std::string reference = *element->GetAttribute(attribute);
             // Everything is inserted into the panel page, so references resolve against it.
-            const std::string uiPath = ResolveUiPath(kPagePath, reference);
+            const std::string uiPath = html::UrlResolver::Resolve(kPagePath, reference);
             EXPECT_TRUE(std::filesystem::is_regular_file(LocateUiPath(uiPath)))
                 << "<" << element->TagName() << " " << attribute << "=\"" << reference << "\"> names "
                 << uiPath;

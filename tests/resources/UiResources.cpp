@@ -3,6 +3,7 @@
 
 #include "headless-host/html-engine/dom/Element.h"
 #include "headless-host/html-engine/dom/SelectorQuery.h"
+#include "headless-host/html-engine/dom/UrlResolver.h"
 
 #include <algorithm>
 #include <cctype>
@@ -27,43 +28,6 @@ std::optional<std::string> ReadFile(const fs::path& file) {
         return std::nullopt;
     }
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string ResolveUiPath(std::string_view base, std::string_view reference) {
-    std::vector<std::string> segments;
-    auto push = [&segments](std::string_view path, bool dropLast) {
-        std::size_t start = 0;
-        std::vector<std::string_view> parts;
-        while (start <= path.size()) {
-            std::size_t slash = path.find('/', start);
-            if (slash == std::string_view::npos) {
-                slash = path.size();
-            }
-            parts.push_back(path.substr(start, slash - start));
-            start = slash + 1;
-        }
-        if (dropLast && !parts.empty()) {
-            parts.pop_back();
-        }
-        for (std::string_view part : parts) {
-            if (part == "..") {
-                if (!segments.empty()) {
-                    segments.pop_back();
-                }
-            } else if (!part.empty() && part != ".") {
-                segments.emplace_back(part);
-            }
-        }
-    };
-    if (!reference.starts_with('/')) {
-        push(base, true);
-    }
-    push(reference, false);
-    std::string resolved;
-    for (const std::string& segment : segments) {
-        resolved += (resolved.empty() ? "" : "/") + segment;
-    }
-    return resolved;
 }
 
 fs::path LocateUiPath(std::string_view uiPath) {
@@ -136,7 +100,7 @@ html::MarkupParser MakeParser() {
     html::ParseOptions options;
     const std::string page = std::string(kModuleFolder) + "/properties-view.htm";
     options.includeResolver = [page](std::string_view src) -> std::optional<std::string> {
-        return ReadFile(LocateUiPath(ResolveUiPath(page, src)));
+        return ReadFile(LocateUiPath(html::UrlResolver::Resolve(page, src)));
     };
     return html::MarkupParser(std::move(options));
 }

@@ -28,11 +28,9 @@ std::filesystem::path HostFolder();
 // The whole file, or none when it cannot be read.
 std::optional<std::string> ReadFile(const std::filesystem::path& file);
 
-// Resolves `reference` (a relative URL as a page, a style sheet or an include writes it) against
-// the UI path `base` of the file that holds it. ".." stops at the root of the tree, as URL
-// resolution does, so "../../../x.htm" from a file of the module's folder is "x.htm".
-std::string ResolveUiPath(std::string_view base, std::string_view reference);
-// Where the UI path lives on disk: the module's folder or the host's resources.
+// Where a UI path lives on disk: the module's folder or the host's resources. The tests resolve a
+// reference to a UI path with the engine's own resolver (html::UrlResolver::Resolve), against the
+// file that holds it, so that what they find is what the host reads.
 std::filesystem::path LocateUiPath(std::string_view uiPath);
 
 // A capital word of the template text that can only be a placeholder: a maximal run of capitals,
@@ -48,8 +46,8 @@ std::string FillPlaceholders(std::string_view text, const std::map<std::string, 
 // Byte ranges [first, second) of the HTML comments of the text, "<!--" to the nearest "-->".
 std::vector<std::pair<std::size_t, std::size_t>> FindComments(std::string_view text);
 
-// A parser whose includes are read from the UI tree relative to the panel page, as the engine
-// resolves them once the markup is in the page.
+// A parser whose includes are read from the UI tree relative to the panel page, resolved by the
+// engine's resolver as they are once the markup is in the page.
 html::MarkupParser MakeParser();
 // The top-level nodes of a fragment, under a detached container element.
 std::shared_ptr<html::Element> ParseFragment(html::MarkupParser& parser, std::string_view markup);

@@ -1,6 +1,6 @@
 #include "headless-host/html-engine/runtime/PageLoader.h"
 
-#include "headless-host/html-engine/runtime/UrlResolver.h"
+#include "headless-host/html-engine/dom/UrlResolver.h"
 
 namespace html {
 

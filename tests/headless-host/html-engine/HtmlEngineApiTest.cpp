@@ -544,6 +544,28 @@ TEST_F(HtmlEngineApi, PagesLoadThroughTheReaderWithIncludesRelativeToThePage) {
     EXPECT_EQ(TextOf(Find("#part").Get()), L"included") << "the old page stays";
 }
 
+// The reader is asked for paths inside the UI root only: a ".." above it is dropped, as URL
+// resolution does, instead of reaching the reader (which refuses it) and losing the include.
+TEST_F(HtmlEngineApi, IncludesClimbingAboveTheRootAreReadFromTheRoot) {
+    std::vector<std::string> asked;
+    window_.SetResourceReader([&](std::string_view url) -> std::optional<std::string> {
+        asked.emplace_back(url);
+        if (url == "panel/page.htm") {
+            return "<body><include src=\"../../../x/y.htm\"/><include src=\"./../x/./z.htm\"/></body>";
+        }
+        if (url == "x/y.htm") {
+            return "<p id=y>y</p>";
+        }
+        if (url == "x/z.htm") {
+            return "<p id=z>z</p>";
+        }
+        return std::nullopt;
+    });
+    ASSERT_TRUE(window_.LoadUrl("panel/page.htm"));
+    EXPECT_THAT(asked, ElementsAre("panel/page.htm", "x/y.htm", "x/z.htm"));
+    EXPECT_EQ(window_.DocumentHtml(), "<html><body><p id=\"y\">y</p><p id=\"z\">z</p></body></html>");
+}
+
 TEST_F(HtmlEngineApi, LocalizedTextsAreTranslatedWhenShown) {
     Load("<div id=hint localize>Click me</div>");
     EXPECT_EQ(TextOf(Find("#hint").Get()), L"Click me") << "no translator yet";
