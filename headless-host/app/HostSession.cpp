@@ -68,6 +68,8 @@ HostSession::HostSession(const HostSessionOptions& options, std::ostream& diagno
 void HostSession::Start(const HostSessionOptions& options) {
     // The host's own objects first: the error store must not belong to a module that unloads.
     so::ErrorsStorage::Instance();
+    // A clock pinned by an earlier session in this process does not carry over.
+    HostSetLocalTime(options.fixedLocalTime ? &*options.fixedLocalTime : nullptr);
     loggerLibrary_ = dlopen((ProgramFolder() / "liblogger.so").c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (loggerLibrary_ == nullptr) {
         diagnostics_ << "properties-panel-host: no logger, the module will log nothing (" << dlerror()
@@ -213,6 +215,7 @@ void HostSession::TearDown() noexcept {
     forgetLogEntries_ = nullptr;
     if (loggerLibrary_ != nullptr)
         dlclose(std::exchange(loggerLibrary_, nullptr));
+    HostSetLocalTime(nullptr);
 }
 
 std::optional<std::uint64_t> HostSession::CountLogEntries(const std::string& text) const {

@@ -8,6 +8,7 @@
 #include "headless-host/document/DocumentWorkspace.h"
 #include "headless-host/logger/LogCapture.h"
 #include "host/HtmlEngineApi.h"
+#include "host/WindowsApi.h"
 #include "service-common/ServiceObjectPtr.h"
 
 #include <cstdint>
@@ -31,6 +32,9 @@ struct HostSessionOptions {
     std::filesystem::path uiResources;
     std::optional<std::string> logFile;
     std::string language; // "" for untranslated texts
+    // The local time the module reads all along (GetLocalTime), from before it loads; none for the
+    // system's clock. The session hands the system's clock back when it ends.
+    std::optional<SYSTEMTIME> fixedLocalTime;
     // Runs once the documents exist and before the plug-in's call sequence: what the host has open
     // and selected then is what the panel finds when it is handed the documents collection.
     std::function<void(DocumentWorkspace&)> beforePanel;

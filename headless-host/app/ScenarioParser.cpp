@@ -107,6 +107,10 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
         {WindowAt, "window at", "X Y", 2, 2, false, 0,
          "move the panel's window so that the top-left corner of its view is at X Y on the screen "
          "(ClientToScreen adds it); 100 100 at start"},
+        {Now, "now", "YYYY-MM-DDTHH:MM:SS|system", 1, 1, false, 0,
+         "fix the local time the module reads from here on (e.g. 2024-03-01T09:30:00; it stands still "
+         "until the next now), or follow the system's clock again; the system's clock at start unless "
+         "--now fixed it"},
         {ClearLog, "clear log", "", 0, 0, false, 0,
          "forget the log entries written so far (expect log counts from here)"},
         {ClearEvents, "clear events", "", 0, 0, false, 0,

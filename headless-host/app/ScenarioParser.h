@@ -58,6 +58,7 @@ enum class ScenarioCommandId {
     Option,
     Screen,
     WindowAt,
+    Now,
     ClearLog,
     ClearEvents,
     ExpectCount,

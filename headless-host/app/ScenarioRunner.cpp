@@ -9,6 +9,7 @@
 #include "headless-host/html-engine/driver/InputDriver.h"
 #include "headless-host/html-engine/runtime/EngineWindow.h"
 #include "headless-host/services/MessageBoxService.h"
+#include "headless-host/support/HostSupport.h"
 #include "host/BLDocument.h"
 #include "host/BLProperties.h"
 #include "host/Localization.h"
@@ -26,6 +27,7 @@
 #include <cassert>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -232,6 +234,35 @@ ScenarioRunner::KeyPress ScenarioRunner::ParseKey(const std::string& text) {
     return press;
 }
 
+SYSTEMTIME ScenarioRunner::ParseLocalTime(const std::string& text) {
+    // One form only, without zone or fraction: a scenario reads the same time on every machine.
+    constexpr std::string_view kForm = "dddd-dd-ddTdd:dd:dd"; // d: a digit
+    bool wellFormed = text.size() == kForm.size();
+    for (std::size_t i = 0; wellFormed && i < text.size(); ++i)
+        wellFormed =
+            kForm[i] == 'd' ? std::isdigit(static_cast<unsigned char>(text[i])) != 0 : text[i] == kForm[i];
+    if (!wellFormed)
+        throw std::invalid_argument("a local time is written YYYY-MM-DDTHH:MM:SS, not " + QuotedWord(text));
+    auto field = [&text](std::size_t at, std::size_t length) {
+        return unsigned(*Integer(text.substr(at, length)));
+    };
+    const std::chrono::year_month_day date{std::chrono::year(int(field(0, 4))),
+                                           std::chrono::month(field(5, 2)), std::chrono::day(field(8, 2))};
+    if (!date.ok())
+        throw std::invalid_argument("there is no date " + text.substr(0, 10));
+    const unsigned hour = field(11, 2), minute = field(14, 2), second = field(17, 2);
+    if (hour > 23 || minute > 59 || second > 59)
+        throw std::invalid_argument("there is no time of day " + text.substr(11));
+    return SYSTEMTIME{WORD(int(date.year())),
+                      WORD(unsigned(date.month())),
+                      WORD(std::chrono::weekday(std::chrono::sys_days(date)).c_encoding()),
+                      WORD(unsigned(date.day())),
+                      WORD(hour),
+                      WORD(minute),
+                      WORD(second),
+                      0};
+}
+
 std::vector<std::wstring> ScenarioRunner::ParsePropertyPath(const std::string& text) {
     std::vector<std::wstring> path = SplitNames(text, '/');
     if (path.size() < 2)
@@ -382,6 +413,10 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             if (!ScreenCoordinate(Integer(arguments[0])) || !ScreenCoordinate(Integer(arguments[1])))
                 reject("window at takes two whole numbers of pixels, not " + QuotedWord(arguments[0]) + " " +
                        QuotedWord(arguments[1]));
+            break;
+        case Now:
+            if (arguments[0] != "system")
+                ParseLocalTime(arguments[0]);
             break;
         case ExpectCaret:
             if (!Integer(arguments[1]) || !Integer(arguments[2]))
@@ -660,6 +695,14 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
         break;
     case WindowAt:
         session_.Window().MoveTo(POINT{LONG(*Integer(arguments[0])), LONG(*Integer(arguments[1]))});
+        break;
+    case Now:
+        if (arguments[0] == "system") {
+            HostSetLocalTime(nullptr);
+        } else {
+            const SYSTEMTIME fixed = ParseLocalTime(arguments[0]);
+            HostSetLocalTime(&fixed);
+        }
         break;
     case ClearLog:
         if (!session_.ForgetLogEntries())

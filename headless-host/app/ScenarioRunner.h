@@ -1,10 +1,11 @@
 // Runs scenario commands against a host session: documents, views and selections, user input on
-// the panel page, undo and redo, message-box answers, user options, holds of the UI loop,
-// expectations and dumps.
+// the panel page, undo and redo, message-box answers, user options, the local clock, holds of the
+// UI loop, expectations and dumps.
 #pragma once
 
 #include "headless-host/app/ScenarioParser.h"
 #include "host/ServiceObject.h"
+#include "host/WindowsApi.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,6 +43,9 @@ public:
         std::uint32_t modifiers = 0;
     };
     static KeyPress ParseKey(const std::string& text);
+    // "2024-03-01T09:30:00" as GetLocalTime reports it (with its day of the week, no milliseconds);
+    // raises std::invalid_argument for another form or a date or time of day that does not exist.
+    static SYSTEMTIME ParseLocalTime(const std::string& text);
     // "General/Common/Name": the groups from the root, then the property.
     static std::vector<std::wstring> ParsePropertyPath(const std::string& text);
     // True when `found` (a value as document files write it) is `expected`, a JSON string also when

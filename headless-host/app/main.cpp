@@ -42,6 +42,10 @@ options:
   --run "CMD; CMD"     run these commands (separated by ";") instead of a scenario file
   --stop-on-failure    stop at the first failed expectation (default: report all, exit 1 at the end)
   --locale LANG        the UI language at start (e.g. de); untranslated by default
+  --now YYYY-MM-DDTHH:MM:SS
+                       fix the local time the module reads, from before it loads (e.g.
+                       2024-03-01T09:30:00; it stands still until a now command); the system's clock
+                       by default
   --log PATH           write the module's log to PATH (default: standard error)
   --help               show this text
 
@@ -121,11 +125,19 @@ std::optional<Options> ParseOptions(int argc, char** argv, int& exitCode) {
         }
         bool takesValue = argument == "--module" || argument == "--ui-resources" ||
                           argument == "--document" || argument == "--run" || argument == "--locale" ||
-                          argument == "--log" || argument == "--select";
+                          argument == "--log" || argument == "--select" || argument == "--now";
         if (takesValue) {
             if (i + 1 >= argc)
                 return fail("the option " + argument + " needs a value");
             std::string value = argv[++i];
+            if (argument == "--now") {
+                try {
+                    options.session.fixedLocalTime = headless::ScenarioRunner::ParseLocalTime(value);
+                } catch (const std::invalid_argument& e) {
+                    return fail(std::string("--now: ") + e.what());
+                }
+                continue;
+            }
             if (argument == "--module")
                 options.session.module = value;
             else if (argument == "--ui-resources")

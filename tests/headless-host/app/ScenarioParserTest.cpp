@@ -3,6 +3,7 @@
 #include "headless-host/app/ScenarioParser.h"
 #include "headless-host/app/ScenarioRunner.h"
 #include "host/HtmlEngineApi.h"
+#include "host/WindowsApi.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +145,25 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"window at 10", "window at takes 2 arguments, not 1 (usage: window at X Y)"},
         RefusedLine{"window at 10 9999999999",
                     "window at takes two whole numbers of pixels, not \"10\" \"9999999999\""},
-        RefusedLine{"window 10 10", "unknown command 'window' (see --help)"}));
+        RefusedLine{"window 10 10", "unknown command 'window' (see --help)"},
+        RefusedLine{"now", "now takes 1 argument, not 0 (usage: now YYYY-MM-DDTHH:MM:SS|system)"},
+        RefusedLine{"now 2024-03-01 09:30:00",
+                    "now takes 1 argument, not 2 (usage: now YYYY-MM-DDTHH:MM:SS|system)"},
+        RefusedLine{"now 2024-02-30T10:00:00", "now: there is no date 2024-02-30"},
+        RefusedLine{"now 2023-02-29T10:00:00", "now: there is no date 2023-02-29"},
+        RefusedLine{"now 2024-13-01T10:00:00", "now: there is no date 2024-13-01"},
+        RefusedLine{"now 2024-03-01T25:00:00", "now: there is no time of day 25:00:00"},
+        RefusedLine{"now 2024-03-01T09:60:00", "now: there is no time of day 09:60:00"},
+        RefusedLine{"now 2024-03-01T09:30:60", "now: there is no time of day 09:30:60"},
+        RefusedLine{"now 2024-3-1T09:30:00",
+                    "now: a local time is written YYYY-MM-DDTHH:MM:SS, not \"2024-3-1T09:30:00\""},
+        RefusedLine{"now 2024-03-01T09:30:00Z",
+                    "now: a local time is written YYYY-MM-DDTHH:MM:SS, not \"2024-03-01T09:30:00Z\""},
+        RefusedLine{"now 2024-03-01t09:30:00",
+                    "now: a local time is written YYYY-MM-DDTHH:MM:SS, not \"2024-03-01t09:30:00\""},
+        RefusedLine{"now +024-03-01T09:30:00",
+                    "now: a local time is written YYYY-MM-DDTHH:MM:SS, not \"+024-03-01T09:30:00\""},
+        RefusedLine{"now real", "now: a local time is written YYYY-MM-DDTHH:MM:SS, not \"real\""}));
 
 TEST(ScenarioText, WrappersCarryTheCommandTheyRun) {
     auto commands = ScenarioParser::ParseText("expect error \"locked\" on 2 set A/B 5\n", "a.scenario");
@@ -176,6 +195,41 @@ TEST(ScenarioKeys, NamesLettersFunctionKeysAndModifiers) {
     EXPECT_EQ(letter.modifiers, std::uint32_t(kShiftKeyPressed | kAltKeyPressed));
     EXPECT_EQ(ScenarioRunner::ParseKey("f12").virtualKey, 0x7Bu);
     EXPECT_EQ(ScenarioRunner::ParseKey("PageDown").virtualKey, 0x22u);
+}
+
+struct LocalTimeCase {
+    const char* text;
+    SYSTEMTIME time;
+};
+
+class ScenarioLocalTime : public testing::TestWithParam<LocalTimeCase> {};
+
+TEST_P(ScenarioLocalTime, ReadsAsGetLocalTimeReportsIt) {
+    const SYSTEMTIME expected = GetParam().time;
+    const SYSTEMTIME read = ScenarioRunner::ParseLocalTime(GetParam().text);
+    EXPECT_EQ(read.wYear, expected.wYear);
+    EXPECT_EQ(read.wMonth, expected.wMonth);
+    EXPECT_EQ(read.wDay, expected.wDay);
+    EXPECT_EQ(read.wDayOfWeek, expected.wDayOfWeek) << "0 is Sunday";
+    EXPECT_EQ(read.wHour, expected.wHour);
+    EXPECT_EQ(read.wMinute, expected.wMinute);
+    EXPECT_EQ(read.wSecond, expected.wSecond);
+    EXPECT_EQ(read.wMilliseconds, 0);
+    ScenarioRunner::Validate(ScenarioParser::ParseInline(std::string("now ") + GetParam().text).front());
+}
+
+INSTANTIATE_TEST_SUITE_P(Times, ScenarioLocalTime,
+                         testing::Values(LocalTimeCase{"2024-02-29T23:59:59",
+                                                       {2024, 2, 4, 29, 23, 59, 59, 0}},
+                                         LocalTimeCase{"2000-02-29T00:00:00", {2000, 2, 2, 29, 0, 0, 0, 0}},
+                                         LocalTimeCase{"2023-12-31T12:05:09", {2023, 12, 0, 31, 12, 5, 9, 0}},
+                                         LocalTimeCase{"2024-03-02T09:30:00", {2024, 3, 6, 2, 9, 30, 0, 0}}));
+
+TEST(ScenarioLocalTime, SystemStandsInsteadOfATime) {
+    auto commands = ScenarioParser::ParseText("now system\n", "a.scenario");
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].id, ScenarioCommandId::Now);
+    EXPECT_NO_THROW(ScenarioRunner::Validate(commands[0]));
 }
 
 TEST(ScenarioValues, StringsMatchWithOrWithoutTheirQuotes) {

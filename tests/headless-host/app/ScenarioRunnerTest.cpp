@@ -7,6 +7,7 @@
 #include "headless-host/app/PageInspector.h"
 #include "headless-host/app/ScenarioParser.h"
 #include "headless-host/html-engine/runtime/EngineWindow.h"
+#include "headless-host/support/HostSupport.h"
 #include "host/HtmlEngineApi.h"
 #include "host/Logger.h"
 #include "host/UIHandler.h"
@@ -20,6 +21,7 @@
 
 #include <dlfcn.h>
 
+#include <ctime>
 #include <memory>
 #include <sstream>
 
@@ -236,6 +238,38 @@ TEST_F(RunningHost, ScreenAndWindowPlaceDecideTheRoomBelowAField) {
 
     ASSERT_TRUE(Run("screen 0 0 1920 1080; window at 100 100")) << errors_.str(); // as the host starts
     EXPECT_EQ(roomBelow({box.left + 100, box.bottom + 100}), 1080 - box.bottom - 100);
+}
+
+// The clock the module reads through GetLocalTime, as a scenario fixes it and lets it go.
+TEST_F(RunningHost, NowFixesTheLocalTimeUntilNowSystem) {
+    auto localTime = [] {
+        SYSTEMTIME time{};
+        GetLocalTime(&time);
+        return time;
+    };
+    ASSERT_TRUE(Run("now 2024-02-29T23:59:30")) << errors_.str();
+    Sleep(20);
+    SYSTEMTIME fixed = localTime();
+    EXPECT_EQ(fixed.wYear, 2024);
+    EXPECT_EQ(fixed.wMonth, 2);
+    EXPECT_EQ(fixed.wDay, 29);
+    EXPECT_EQ(fixed.wDayOfWeek, 4);
+    EXPECT_EQ(fixed.wHour, 23);
+    EXPECT_EQ(fixed.wMinute, 59);
+    EXPECT_EQ(fixed.wSecond, 30);
+    EXPECT_EQ(fixed.wMilliseconds, 0) << "a fixed clock stands still";
+
+    // A time that does not exist stops the run before anything runs, and the clock stays as it was.
+    EXPECT_FALSE(Run("now 2025-01-01T00:00:00; now 2024-02-30T10:00:00"));
+    EXPECT_EQ(errors_.str(), "--run:2: now: there is no date 2024-02-30\n");
+    EXPECT_EQ(localTime().wYear, 2024);
+    runner_ = std::make_unique<ScenarioRunner>(*session_, out_, errors_, false); // failures count per runner
+
+    ASSERT_TRUE(Run("now system")) << errors_.str();
+    std::time_t since1970 = std::time(nullptr);
+    std::tm system{};
+    localtime_r(&since1970, &system);
+    EXPECT_EQ(localTime().wYear, system.tm_year + 1900);
 }
 
 } // namespace
