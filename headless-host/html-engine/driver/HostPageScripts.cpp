@@ -1,5 +1,6 @@
 #include "headless-host/html-engine/driver/HostPageScripts.h"
 
+#include "headless-host/html-engine/dom/AsciiText.h"
 #include "headless-host/html-engine/runtime/EngineWindow.h"
 #include "headless-host/html-engine/runtime/Value.h"
 #include "host/UIHandler.h"
@@ -7,6 +8,7 @@
 #include "service-common/ServiceObjectPtr.h"
 #include "service-common/TextConversion.h"
 
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -181,20 +183,81 @@ void AddVirtualList(HELEMENT widget) {
     Api().SetElementHtml(widget, kList, sizeof kList - 1, kAppendInnerHtml);
 }
 
-// The colour table's native handler, attached to "#ColorsPopup".
+bool Matches(HELEMENT element, const char* selector) {
+    std::uint32_t matches = 0;
+    return element != nullptr && Api().TestElement(element, selector, &matches) == kHtmlOk && matches != 0;
+}
+
+constexpr std::uint32_t kEnterKey = 0x0D;
+
+// A colour as a user may type it: six hex digits, with or without the '#', blanks around it
+// ignored. It comes back as "#RRGGBB" in capitals, the form the cells' values have; any other text
+// (a name, three digits, a letter that is no hex digit) is none.
+std::optional<std::string> TypedColor(std::string_view text) {
+    text = TrimAsciiWhitespace(text);
+    if (text.starts_with('#'))
+        text.remove_prefix(1);
+    if (text.size() != 6)
+        return std::nullopt;
+    std::string color = "#";
+    for (char c : text) {
+        const bool digit = c >= '0' && c <= '9';
+        const bool letter = (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (!digit && !letter)
+            return std::nullopt;
+        color += digit ? c : char(c & ~0x20);
+    }
+    return color;
+}
+
+int EnableOrDisable(HELEMENT choice, void* enable) {
+    const bool enabled = *static_cast<const bool*>(enable);
+    // Both: the state is what stops a click, the attribute how the markup shows it (in a dump of
+    // the DOM, to a selector).
+    Api().SetElementState(choice, enabled ? 0u : std::uint32_t(kStateDisabled),
+                          enabled ? std::uint32_t(kStateDisabled) : 0u, 1);
+    Api().SetAttributeByName(choice, "disabled", enabled ? nullptr : L"");
+    return 0;
+}
+
+// The colour table's native handler, attached to "#ColorsPopup": told the current colour, it marks
+// its cell, shows it in the hex input and offers "No color" only where the property allows it;
+// a chosen cell, "No color" or a colour typed in the hex input and confirmed with Enter is
+// reported to the editor.
 class ColorTableHandler : public so::ObjectBase {
 public:
     using Interface = host::UIHandler;
     static constexpr std::uint32_t kClassTag = 0xC010A7AB;
     static void BindMethods(so::MethodBinder<ColorTableHandler>& binder) {
         binder.Bind<host::UIHandler::GetSubscribedEvents, &ColorTableHandler::GetSubscribedEvents>();
+        binder.Bind<host::UIHandler::HandleKey, &ColorTableHandler::HandleKey>();
         binder.Bind<host::UIHandler::HandleEvent, &ColorTableHandler::HandleEvent>();
     }
 
     SOResult GetSubscribedEvents(std::uint32_t* mask) {
         if (mask == nullptr)
             return so::kInvalidArgument;
-        *mask = kHandleBehaviorEvent;
+        *mask = kHandleBehaviorEvent | kHandleKey;
+        return so::kOk;
+    }
+
+    // Enter in the hex input: a colour is reported as a chosen cell would be; any other text is
+    // reported to no one and marked "invalid", so that the user sees it was refused. Either way
+    // the key is taken, so that the editor does not close its popup on a refused text.
+    SOResult HandleKey(HELEMENT table, HtmlKeyParams* key) {
+        if (key == nullptr)
+            return so::kInvalidArgument;
+        if (key->cmd != kKeyDown || key->keyCode != kEnterKey || !Matches(key->target, ".color-hex"))
+            return so::kNothingProvided;
+        HtmlValue raw{};
+        Api().GetElementValue(key->target, &raw);
+        const Value value = Value::FromRaw(raw);
+        Value::ClearRaw(raw);
+        const std::string typed = TextOf(&value);
+        std::optional<std::string> color = TypedColor(typed);
+        Api().SetAttributeByName(key->target, "invalid", color ? nullptr : L"");
+        if (color)
+            ReportChoice(table, so::WideFromUtf8(*color));
         return so::kOk;
     }
 
@@ -207,37 +270,51 @@ public:
             *handled = 1;
             return so::kOk;
         }
-        if (event->cmd == kButtonClick && IsChoice(event->heTarget)) {
-            Value chosen = Value::String(AttributeOf(event->heTarget, "value"));
-            HtmlBehaviorEventParams report{kColorTableChosen, table, table, 0, chosen.ToRaw()};
-            std::uint32_t taken = 0;
-            Api().FireEvent(&report, 0, &taken);
-            Value::ClearRaw(report.data);
+        // A disabled "No color" never gets here: the engine raises no click on a disabled element.
+        if (event->cmd == kButtonClick && Matches(event->heTarget, ".color-cell, .color-none")) {
+            ReportChoice(table, AttributeOf(event->heTarget, "value"));
             *handled = 1;
             return so::kOk;
         }
+        // The refusal stays marked only until the user changes the text; the edit is still the
+        // editor's to see.
+        if (event->cmd == kEditValueChanged && Matches(event->heTarget, ".color-hex"))
+            Api().SetAttributeByName(event->heTarget, "invalid", nullptr);
         return so::kNothingProvided;
     }
 
 private:
-    static bool IsChoice(HELEMENT element) {
-        std::uint32_t matches = 0;
-        return element != nullptr &&
-               Api().TestElement(element, ".color-cell, .color-none", &matches) == kHtmlOk && matches != 0;
+    static void ReportChoice(HELEMENT table, const std::wstring& color) {
+        Value chosen = Value::String(color);
+        HtmlBehaviorEventParams report{kColorTableChosen, table, table, 0, chosen.ToRaw()};
+        std::uint32_t taken = 0;
+        Api().FireEvent(&report, 0, &taken);
+        Value::ClearRaw(report.data);
     }
 
     // Reason 1: "no colour" may be offered for this property.
     static void SetCurrentColor(HELEMENT table, const Value& color, bool noColorAllowed) {
         std::wstring text = color.ToText().value_or(L"");
+        // A colour told in small letters still finds its cell.
+        std::optional<std::string> typed = TypedColor(so::Utf8FromWide(text));
+        const std::string shown = typed.value_or(so::Utf8FromWide(text));
         Api().SetAttributeByName(table, "current-color", text.c_str());
         Api().SetAttributeByName(table, "no-color-allowed", noColorAllowed ? L"" : nullptr);
+        Api().SelectElements(table, ".color-none", &EnableOrDisable, &noColorAllowed);
         Api().SelectElements(table, ".color-cell", &ClearCurrent, nullptr);
-        std::string selector = ".color-cell[value=\"" + EscapeMarkup(so::Utf8FromWide(text)) + "\"]";
+        std::string selector = ".color-cell[value=\"" + EscapeMarkup(shown) + "\"]";
         HELEMENT cell = nullptr;
-        if (!text.empty() && Api().SelectFirst(table, selector.c_str(), &cell) == kHtmlOk &&
-            cell != nullptr) {
+        if (typed && Api().SelectFirst(table, selector.c_str(), &cell) == kHtmlOk && cell != nullptr) {
             Api().SetElementState(cell, kStateCurrent, 0, 1);
             Api().ElementRelease(cell);
+        }
+        HELEMENT input = nullptr;
+        if (Api().SelectFirst(table, ".color-hex", &input) == kHtmlOk && input != nullptr) {
+            HtmlValue raw = Value::String(so::WideFromUtf8(shown)).ToRaw();
+            Api().SetElementValue(input, &raw);
+            Value::ClearRaw(raw);
+            Api().SetAttributeByName(input, "invalid", nullptr);
+            Api().ElementRelease(input);
         }
     }
 };

@@ -3,10 +3,16 @@
 
 #include "headless-host/html-engine/driver/HostPageScripts.h"
 #include "headless-host/html-engine/runtime/Value.h"
+#include "service-common/TextReceivers.h"
 
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace html::test {
 namespace {
@@ -180,39 +186,183 @@ TEST_F(HostPageScriptsFonts, SetCurrentWithoutAValueIsRefused) {
     EXPECT_NE(errors_[0].find("set_current takes the option's value"), std::string::npos) << errors_[0];
 }
 
-TEST_F(HostPageScripts, ColourTableTakesTheCurrentColourAndReportsTheChoice) {
-    Load(R"(<html><body><div #editor><popup .edit-popup-color>
-        <div class="colors-popup" id="ColorsPopup">
-          <button class="color-cell" #red value="#FF0000"></button>
-          <button class="color-cell" #blue value="#0000FF"></button>
-          <button class="color-none" #none value="nocolor">No color</button>
-        </div></popup></div></body></html>)");
-    so::Ref editor = Attach("#editor", "editor", kHandleBehaviorEvent);
-    std::vector<std::wstring> chosen;
-    RecordingHandler::Of(editor).onEvent = [&](HELEMENT, HtmlBehaviorEventParams& event) {
-        if (event.cmd == kColorTableChosen)
-            chosen.push_back(Value::FromRaw(event.data).ToText().value_or(L"?"));
-    };
+// The colour editor's popup with the host's colour table included as the panel page includes it:
+// from a page of the module's folder, by a path that climbs above the UI root.
+class HostPageScriptsColors : public HostPageScripts {
+protected:
+    void SetUp() override {
+        window_.SetResourceReader([](std::string_view url) -> std::optional<std::string> {
+            if (url == "document-panel-properties/page.htm") {
+                return R"(<html><body><div #editor><div .prop-view #anchor>colour</div>
+                    <popup .edit-popup.edit-popup-color><div .edit-box>
+                    <include src="../../../popup-color-table/popup-color-table.htm">
+                    </div></popup></div></body></html>)";
+            }
+            if (url == "popup-color-table/popup-color-table.htm") {
+                std::ifstream in(std::string(PP_SOURCE_DIR) + "/headless-host/ui-resources/" +
+                                     std::string(url),
+                                 std::ios::binary);
+                if (!in)
+                    return std::nullopt;
+                return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            }
+            return std::nullopt;
+        });
+        ASSERT_TRUE(window_.LoadUrl("document-panel-properties/page.htm"));
+        ASSERT_EQ(Api().ShowPopup(Find(".edit-popup").Get(), Find("#anchor").Get(), 0), kHtmlOk);
+        editor_ = Attach("#editor", "editor", kHandleBehaviorEvent | kHandleKey);
+        RecordingHandler::Of(editor_).onEvent = [this](HELEMENT, HtmlBehaviorEventParams& event) {
+            if (event.cmd == kColorTableChosen)
+                chosen_.push_back(Value::FromRaw(event.data).ToText().value_or(L"?"));
+        };
+    }
 
-    Handle table = Find("#ColorsPopup");
-    Handle source = Find("#editor");
-    Value current = Value::String(L"#0000FF");
-    HtmlBehaviorEventParams tell{kColorTableSetCurrent, table.Get(), source.Get(), 1, current.ToRaw()};
-    std::uint32_t handled = 0;
-    ASSERT_EQ(Api().FireEvent(&tell, 0, &handled), kHtmlOk);
-    Value::ClearRaw(tell.data);
-    EXPECT_NE(handled, 0u);
-    EXPECT_NE(StateOf(Find("#blue").Get()) & kStateCurrent, 0u);
-    EXPECT_NE(HtmlOf(Find("#ColorsPopup").Get()).find("no-color-allowed"), std::string::npos);
+    // What the editor does when its popup opens: application event 0x402 on the table.
+    void TellCurrent(const std::wstring& color, bool noColorAllowed) {
+        Handle table = Find("#ColorsPopup");
+        Handle editor = Find("#editor");
+        Value current = Value::String(color);
+        HtmlBehaviorEventParams tell{kColorTableSetCurrent, table.Get(), editor.Get(),
+                                     noColorAllowed ? 1u : 0u, current.ToRaw()};
+        std::uint32_t handled = 0;
+        EXPECT_EQ(Api().FireEvent(&tell, 0, &handled), kHtmlOk);
+        Value::ClearRaw(tell.data);
+        EXPECT_NE(handled, 0u) << "the table takes the current colour";
+    }
 
-    driver_.Click(Find("#red").Get());
-    driver_.Click(Find("#none").Get());
-    EXPECT_EQ(chosen, (std::vector<std::wstring>{L"#FF0000", L"nocolor"}));
+    static bool HasAttribute(HELEMENT element, const char* name) {
+        std::wstring ignored;
+        return Api().GetAttributeByName(element, name, &so::AppendWide, &ignored) == kHtmlOk;
+    }
 
-    // Reason 0: no "no colour" choice for this property.
-    HtmlBehaviorEventParams again{kColorTableSetCurrent, table.Get(), source.Get(), 0, {}};
-    Api().FireEvent(&again, 0, &handled);
-    EXPECT_EQ(HtmlOf(Find("#ColorsPopup").Get()).find("no-color-allowed"), std::string::npos);
+    // Enter in the hex input after the text, as a user confirms it.
+    void TypeAndConfirm(const std::wstring& text) {
+        ASSERT_TRUE(driver_.TypeText(Find(".color-hex").Get(), text));
+        ASSERT_TRUE(driver_.PressKey(InputDriver::kKeyReturn));
+    }
+
+    bool EditorSawEnter() const {
+        return std::any_of(log_.begin(), log_.end(),
+                           [](const std::string& line) { return line.starts_with("editor:key0 13 "); });
+    }
+
+    static constexpr std::uint32_t kKeyBackspace = 0x08;
+    static constexpr std::uint32_t kKeyDelete = 0x2E;
+    static constexpr std::uint32_t kKeyA = 0x41;
+
+    so::Ref editor_;
+    std::vector<std::wstring> chosen_;
+};
+
+TEST_F(HostPageScriptsColors, TheCurrentColoursCellIsMarkedAndTheHexInputShowsIt) {
+    TellCurrent(L"#0000ff", false);
+    EXPECT_NE(StateOf(Find(".color-cell[value=\"#0000FF\"]").Get()) & kStateCurrent, 0u)
+        << "a colour told in small letters finds its cell";
+    EXPECT_EQ(JsonOfValue(Find(".color-hex").Get()), "\"#0000FF\"");
+    TellCurrent(L"#FF0000", false);
+    EXPECT_EQ(StateOf(Find(".color-cell[value=\"#0000FF\"]").Get()) & kStateCurrent, 0u);
+    EXPECT_NE(StateOf(Find(".color-cell[value=\"#FF0000\"]").Get()) & kStateCurrent, 0u);
+    EXPECT_EQ(JsonOfValue(Find(".color-hex").Get()), "\"#FF0000\"");
+    TellCurrent(L"", true);
+    EXPECT_EQ(StateOf(Find(".color-cell[value=\"#FF0000\"]").Get()) & kStateCurrent, 0u);
+    EXPECT_EQ(JsonOfValue(Find(".color-hex").Get()), "\"\"") << "no colour: nothing to show";
+    EXPECT_TRUE(chosen_.empty()) << "being told is no choice";
+}
+
+TEST_F(HostPageScriptsColors, ACellOrNoColourClickedIsReportedToTheEditor) {
+    TellCurrent(L"#0000FF", true);
+    ASSERT_TRUE(driver_.Click(Find(".color-cell[value=\"#FF0000\"]").Get()));
+    ASSERT_TRUE(driver_.Click(Find(".color-none").Get()));
+    EXPECT_EQ(chosen_, (std::vector<std::wstring>{L"#FF0000", L"nocolor"}));
+}
+
+TEST_F(HostPageScriptsColors, NoColourIsOfferedOnlyWhereThePropertyAllowsIt) {
+    Handle none = Find(".color-none");
+    EXPECT_NE(StateOf(none.Get()) & kStateDisabled, 0u) << "not offered before the editor says so";
+    EXPECT_FALSE(driver_.Click(none.Get()));
+
+    TellCurrent(L"#0000FF", true);
+    EXPECT_EQ(StateOf(none.Get()) & kStateDisabled, 0u);
+    EXPECT_FALSE(HasAttribute(none.Get(), "disabled"));
+    EXPECT_TRUE(HasAttribute(Find("#ColorsPopup").Get(), "no-color-allowed"));
+    ASSERT_TRUE(driver_.Click(none.Get()));
+    EXPECT_EQ(chosen_, (std::vector<std::wstring>{L"nocolor"}));
+
+    TellCurrent(L"#0000FF", false);
+    EXPECT_NE(StateOf(none.Get()) & kStateDisabled, 0u);
+    EXPECT_TRUE(HasAttribute(none.Get(), "disabled"));
+    EXPECT_FALSE(HasAttribute(Find("#ColorsPopup").Get(), "no-color-allowed"));
+    EXPECT_FALSE(driver_.Click(none.Get()));
+    EXPECT_EQ(chosen_, (std::vector<std::wstring>{L"nocolor"})) << "the disabled button raises nothing";
+}
+
+struct TypedColor {
+    const char* name;
+    const wchar_t* typed;
+    const wchar_t* chosen; // null: refused
+};
+
+[[maybe_unused]] void PrintTo(const TypedColor& typed, std::ostream* out) {
+    *out << typed.name;
+}
+
+class HostPageScriptsTypedColor : public HostPageScriptsColors,
+                                  public ::testing::WithParamInterface<TypedColor> {};
+
+// Enter is the table's either way: the editor would close its popup on it.
+TEST_P(HostPageScriptsTypedColor, EnterReportsAColourAndMarksAnythingElseInvalid) {
+    TellCurrent(L"#0000FF", true);
+    ASSERT_TRUE(driver_.MoveFocus(Find(".color-hex").Get()));
+    ASSERT_TRUE(driver_.PressKey(kKeyA, kControlKeyPressed));
+    ASSERT_TRUE(driver_.PressKey(kKeyDelete)); // the shown colour goes
+    TypeAndConfirm(GetParam().typed);
+    Handle input = Find(".color-hex");
+    if (GetParam().chosen != nullptr) {
+        EXPECT_EQ(chosen_, (std::vector<std::wstring>{GetParam().chosen}));
+        EXPECT_FALSE(HasAttribute(input.Get(), "invalid"));
+    } else {
+        EXPECT_TRUE(chosen_.empty());
+        EXPECT_TRUE(HasAttribute(input.Get(), "invalid")) << "the user sees the text was refused";
+    }
+    EXPECT_FALSE(EditorSawEnter());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostPageScripts, HostPageScriptsTypedColor,
+    ::testing::Values(TypedColor{"Capitals", L"#12AB34", L"#12AB34"},
+                      TypedColor{"SmallLettersAreRaised", L"#12ab3f", L"#12AB3F"},
+                      TypedColor{"WithoutTheHash", L"12ab34", L"#12AB34"},
+                      TypedColor{"BlanksAround", L" 12AB34", L"#12AB34"},
+                      TypedColor{"TooShort", L"#12", nullptr}, TypedColor{"FiveDigits", L"#12AB3", nullptr},
+                      TypedColor{"SevenDigits", L"12AB345", nullptr},
+                      TypedColor{"NoHexDigits", L"#GG0000", nullptr}, TypedColor{"AName", L"red", nullptr},
+                      TypedColor{"HashAlone", L"#", nullptr}, TypedColor{"Empty", L"", nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HostPageScriptsColors, ARefusedTextIsMarkedUntilItChangesOrTheColourIsTold) {
+    TellCurrent(L"", false);
+    TypeAndConfirm(L"red");
+    Handle input = Find(".color-hex");
+    ASSERT_TRUE(HasAttribute(input.Get(), "invalid"));
+    ASSERT_TRUE(driver_.PressKey(kKeyBackspace));
+    EXPECT_FALSE(HasAttribute(input.Get(), "invalid")) << "the user is correcting it";
+
+    TypeAndConfirm(L"x");
+    ASSERT_TRUE(HasAttribute(input.Get(), "invalid"));
+    TellCurrent(L"#00FF00", false);
+    EXPECT_FALSE(HasAttribute(input.Get(), "invalid")) << "a new colour replaces the refused text";
+    EXPECT_EQ(JsonOfValue(input.Get()), "\"#00FF00\"");
+    EXPECT_TRUE(chosen_.empty());
+}
+
+TEST_F(HostPageScriptsColors, OtherKeysInTheHexInputAndEnterElsewhereStayTheEditors) {
+    ASSERT_TRUE(driver_.TypeText(Find(".color-hex").Get(), L"1"));
+    EXPECT_THAT(log_, ::testing::Contains(::testing::StartsWith("editor:key2 49 "))) << "a typed character";
+    EXPECT_EQ(JsonOfValue(Find(".color-hex").Get()), "\"1\"");
+    ASSERT_TRUE(driver_.MoveFocus(Find(".color-cell").Get()));
+    ASSERT_TRUE(driver_.PressKey(InputDriver::kKeyReturn));
+    EXPECT_TRUE(EditorSawEnter()) << "Enter outside the hex input";
+    EXPECT_TRUE(chosen_.empty());
 }
 
 } // namespace
