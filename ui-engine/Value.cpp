@@ -40,6 +40,12 @@ Value Value::Bool(bool flag) {
     return value;
 }
 
+Value Value::Date(std::int64_t ticks) {
+    Value value;
+    Engine().ValueInt64DataSet(&value.value_, ticks, kHtmlValueDate);
+    return value;
+}
+
 Value Value::Float(double number) {
     Value value;
     Engine().ValueFloatDataSet(&value.value_, number);
@@ -68,6 +74,13 @@ std::optional<std::int32_t> Value::AsInt() const {
     if (Engine().ValueIntData(&value_, &number) != kHtmlOk)
         return std::nullopt;
     return number;
+}
+
+std::optional<std::int64_t> Value::AsDate() const {
+    std::int64_t ticks = 0;
+    if (Type() != kHtmlValueDate || Engine().ValueInt64Data(&value_, &ticks) != kHtmlOk)
+        return std::nullopt;
+    return ticks;
 }
 
 std::optional<double> Value::AsFloat() const {

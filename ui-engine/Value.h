@@ -29,6 +29,8 @@ public:
     static Value Bool(bool flag);
     static Value Float(double number);
     static Value String(std::wstring_view text);
+    // A date value: 100-ns ticks since 1601-01-01.
+    static Value Date(std::int64_t ticks);
     // Maps and arrays from JSON text; raises ServiceObjectException for malformed JSON.
     static Value FromJson(std::string_view json);
 
@@ -36,6 +38,8 @@ public:
     bool IsUndefined() const { return Type() == kHtmlValueUndefined; }
     std::optional<std::int32_t> AsInt() const;
     std::optional<double> AsFloat() const;
+    // The ticks of a date value; nothing for any other type.
+    std::optional<std::int64_t> AsDate() const;
     // Strings as they are; numbers and other scalars as their text.
     std::wstring AsString() const;
     std::string ToJson() const;
