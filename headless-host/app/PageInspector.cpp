@@ -152,6 +152,9 @@ std::string PageInspector::ValueText(HELEMENT element) {
         Api().ValueStringData(value.Get(), &so::AppendWide, &text);
         return so::Utf8FromWide(text);
     }
+    // A date or time input holds ticks; what it shows is what a user reads.
+    if (type == kHtmlValueDate)
+        return Text(element);
     std::string json;
     Api().ValueToJson(value.Get(), &so::AppendUtf8, &json);
     return json;

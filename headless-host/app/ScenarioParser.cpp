@@ -128,7 +128,7 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
          "an inline style property (e.g. visibility) of the first matching element; \"\" when it is not set"},
         {ExpectInput, "expect input", "SELECTOR VALUE", 2, 2, false, 0,
          "what the first matching element holds now (an input's runtime value, not its attribute), as "
-         "text; \"\" for no value"},
+         "text (a date or time input: the text it shows); \"\" for no value"},
         {ExpectCaret, "expect caret", "SELECTOR START END", 3, 3, false, 0,
          "where the first matching input's selection starts and where its caret stands (equal when "
          "nothing is selected), in characters"},
