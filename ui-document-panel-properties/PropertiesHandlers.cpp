@@ -1,6 +1,7 @@
 #include "ui-document-panel-properties/PropertiesHandlers.h"
 
 #include "host/ValueRecords.h"
+#include "ui-document-panel-properties/ChoiceEditors.h"
 #include "ui-document-panel-properties/FontEditor.h"
 #include "ui-document-panel-properties/ListEditors.h"
 #include "ui-document-panel-properties/NumericEditors.h"
@@ -64,6 +65,12 @@ constexpr std::array kEditorKinds = {
                     &_preparePropertyView<PropertyHandler_LineWidthDropDown>},
     EditorKindEntry{host::PropertyType::BulletsStyle, &_preparePropertyView<PropertyHandler_BulletsStyle>},
     EditorKindEntry{host::PropertyType::FontDropDown, &_preparePropertyView<PropertyHandler_FontDropDown>},
+    EditorKindEntry{host::PropertyType::Bool, &_preparePropertyView<PropertyHandler_Bool>},
+    EditorKindEntry{host::PropertyType::RadioGroup, &_preparePropertyView<PropertyHandler_RadioGroup>},
+    EditorKindEntry{host::PropertyType::CheckRadioCaption,
+                    &_preparePropertyView<PropertyHandler_CheckRadioCaption>},
+    EditorKindEntry{host::PropertyType::DateTime, &_preparePropertyView<PropertyHandler_DateTime>},
+    EditorKindEntry{host::PropertyType::Color, &_preparePropertyView<PropertyHandler_Color>},
 };
 
 } // namespace

