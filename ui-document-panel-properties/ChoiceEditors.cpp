@@ -33,6 +33,15 @@ bool TryWrite(ServiceObject* property, const Record& record) {
     }
 }
 
+// The objects of a multi-selection hold different values: a date record cannot say so itself.
+bool IsMixed(ServiceObject* property) {
+    std::uint8_t mixed = 0;
+    so::Call<host::BLProperty::IsMixed>(property, &mixed);
+    return mixed != 0;
+}
+
+constexpr const wchar_t* kNoValueText = L"\u2013";
+
 std::wstring Attribute(const std::wstring& text) {
     return ui::EscapeHtml(text, ui::kEscapeHtmlText);
 }
@@ -368,8 +377,9 @@ std::wstring PropertyHandler_DateTime::BuildHtmlCode(ServiceObject* property) {
     const boost::posix_time::ptime value = datetime::ToTime(ReadRecord<host::DateTimeValue>(property));
     ui::TemplatesPreprocessor fill =
         BeginFill(L"property-date-time.template.htm", property, name ? &*name : nullptr);
-    fill.AddRule(L"PROPERTY_VALUE", ui::RuleAction::Replace,
-                 ui::EscapeHtml(datetime::DisplayText(value, datetime::Now()), ui::kEscapeHtmlText));
+    const std::wstring text =
+        IsMixed(property) ? kNoValueText : datetime::DisplayText(value, datetime::Now());
+    fill.AddRule(L"PROPERTY_VALUE", ui::RuleAction::Replace, ui::EscapeHtml(text, ui::kEscapeHtmlText));
     const std::string iso = boost::posix_time::to_iso_extended_string(value);
     fill.AddRule(L"PROPERTY_DATE_VALUE", ui::RuleAction::Replace, so::WideFromUtf8(iso.substr(0, 10)));
     fill.AddRule(L"PROPERTY_TIME_VALUE", ui::RuleAction::Replace, so::WideFromUtf8(iso.substr(11, 8)));
@@ -400,7 +410,7 @@ void PropertyHandler_DateTime::ShowEditPopup() {
         }
     }
     if (ui::Element shown = popup.FindFirst(":root .edit-view"))
-        shown.SetText(datetime::DisplayText(value, datetime::Now()));
+        shown.SetText(IsMixed(property.Get()) ? kNoValueText : datetime::DisplayText(value, datetime::Now()));
     popup.ShowPopup(view);
     PostWeak([](PropertyHandler_DateTime& alive) {
         if (ui::Element date = alive.AttachedElement().FindFirst(".edit-popup .edit-input-date"))
@@ -437,9 +447,11 @@ void PropertyHandler_DateTime::OnPropChange() {
         return;
     std::wstring text;
     try {
-        text = datetime::DisplayText(datetime::ToTime(ReadRecord<host::DateTimeValue>(property.Get())),
-                                     datetime::Now());
-    } catch (const std::out_of_range& e) {
+        const boost::posix_time::ptime value =
+            datetime::ToTime(ReadRecord<host::DateTimeValue>(property.Get()));
+        text = IsMixed(property.Get()) ? kNoValueText : datetime::DisplayText(value, datetime::Now());
+    } catch (const std::exception& e) {
+        // What went wrong, where the value would be; the next rebuild shows the error view.
         text = so::WideFromUtf8(e.what());
     }
     view.SetText(text);
