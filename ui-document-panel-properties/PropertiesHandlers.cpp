@@ -1,6 +1,7 @@
 #include "ui-document-panel-properties/PropertiesHandlers.h"
 
 #include "host/ValueRecords.h"
+#include "ui-document-panel-properties/ActionEditors.h"
 #include "ui-document-panel-properties/ChoiceEditors.h"
 #include "ui-document-panel-properties/FontEditor.h"
 #include "ui-document-panel-properties/ListEditors.h"
@@ -71,6 +72,9 @@ constexpr std::array kEditorKinds = {
                     &_preparePropertyView<PropertyHandler_CheckRadioCaption>},
     EditorKindEntry{host::PropertyType::DateTime, &_preparePropertyView<PropertyHandler_DateTime>},
     EditorKindEntry{host::PropertyType::Color, &_preparePropertyView<PropertyHandler_Color>},
+    EditorKindEntry{host::PropertyType::Action, &_preparePropertyView<PropertyHandler_Action>},
+    EditorKindEntry{host::PropertyType::StringPairListDialog,
+                    &_preparePropertyView<PropertyHandler_StringPairListDialog>},
 };
 
 } // namespace
