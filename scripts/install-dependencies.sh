@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev pkg-config gettext
     libboost-dev libboost-regex-dev libboost-locale-dev libboost-date-time-dev
-    nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev libgumbo-dev
+    nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev libgumbo-dev libqpdf-dev
 )
 
 missing=()
