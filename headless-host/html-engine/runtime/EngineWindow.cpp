@@ -1,5 +1,6 @@
 #include "headless-host/html-engine/runtime/EngineWindow.h"
 
+#include "headless-host/html-engine/dom/Element.h"
 #include "headless-host/html-engine/dom/MarkupSerializer.h"
 #include "headless-host/html-engine/runtime/ElementHandle.h"
 #include "headless-host/html-engine/runtime/UIQueue.h"
@@ -83,6 +84,16 @@ std::vector<so::Ref> EngineWindow::HandlersOf(HELEMENT element) const {
     if (!target || target.window != impl_.get())
         return {};
     return OnUIThread(*impl_).Runtime().HandlersOf(*target.element);
+}
+
+std::vector<std::pair<std::string, std::string>> EngineWindow::AttributesOf(HELEMENT element) const {
+    HandleTarget target = HandleTable::Instance().Resolve(element);
+    if (!target || target.window != &OnUIThread(*impl_))
+        return {};
+    std::vector<std::pair<std::string, std::string>> attributes;
+    for (const Attribute& attribute : target.element->Attributes())
+        attributes.emplace_back(attribute.name, attribute.value);
+    return attributes;
 }
 
 void EngineWindow::ForgetBehaviorEvents() {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace html {
@@ -105,6 +106,10 @@ public:
     // The handlers attached to the element of `element` (a handle into this window's document), in
     // the order they were attached; none for a handle of another window.
     std::vector<so::Ref> HandlersOf(HELEMENT element) const;
+    // The attributes of the element of `element` as name and value (UTF-8), in their order in the
+    // element; none for a handle of another window. What a page script reads to enumerate them: the
+    // C interface reads attributes by name only.
+    std::vector<std::pair<std::string, std::string>> AttributesOf(HELEMENT element) const;
     void ForgetBehaviorEvents();
 
     Window& Impl() const { return *impl_; }
