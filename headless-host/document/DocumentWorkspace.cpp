@@ -10,6 +10,7 @@
 #include "headless-host/document/SelectionObject.h"
 #include "headless-host/document/UIDocumentViewObject.h"
 #include "headless-host/services/DocumentsCollectionService.h"
+#include "headless-host/services/HostDialogs.h"
 #include "headless-host/services/MainFrameObject.h"
 #include "headless-host/services/MessageBoxService.h"
 #include "headless-host/services/PluginSiteObject.h"
@@ -97,7 +98,10 @@ void DumpMergedGroup(ServiceObject* group, std::vector<std::wstring>& path, std:
 
 DocumentWorkspace::DocumentWorkspace()
     : collection_(Make<DocumentsCollectionService>()), messageBox_(Make<MessageBoxService>()),
-      userOptions_(Make<UserOptionsService>()), mainFrame_(Make<MainFrameObject>(collection_, messageBox_)) {}
+      userOptions_(Make<UserOptionsService>()), mainFrame_(Make<MainFrameObject>(collection_, messageBox_)),
+      dialogs_(std::make_shared<DialogScript>()) {
+    dialogs_->SetMainFrame(mainFrame_);
+}
 
 DocumentWorkspace::~DocumentWorkspace() {
     try {
@@ -125,6 +129,7 @@ void DocumentWorkspace::Install(const so::Ref& context) {
         if (code != so::kOk)
             throw so::ServiceObjectException(code, std::string("The service provider refused ") + name);
     }
+    dialogs_->Register();
 }
 
 void DocumentWorkspace::Uninstall() {
@@ -148,6 +153,7 @@ void DocumentWorkspace::Uninstall() {
                 ServiceProviderUnregister(atom);
         }
     }
+    dialogs_->Unregister();
 }
 
 std::size_t DocumentWorkspace::Open(DocumentModel model) {

@@ -1,7 +1,8 @@
 // The host's open documents and the window services that show them: each document gets a view in
 // the documents collection; views are activated, objects selected, documents locked, steps undone.
 // The collection, the main frame, the message box and the user options are offered to modules
-// through the panel's window context and the service provider.
+// through the panel's window context and the service provider; the dialogs and the action wizard
+// through the service provider.
 #pragma once
 
 #include "headless-host/document/DocumentModel.h"
@@ -16,6 +17,7 @@
 
 namespace headless {
 
+class DialogScript;
 class DocumentsCollectionService;
 class DocumentViewObject;
 class MessageBoxService;
@@ -31,8 +33,8 @@ public:
     DocumentWorkspace& operator=(const DocumentWorkspace&) = delete;
 
     // Offers the collection, the main frame, the message box and the user options through `context`
-    // (by interface id) and the service provider (by name). Raises ServiceObjectException when the
-    // provider refuses.
+    // (by interface id) and the service provider (by name), and the dialogs and the action wizard
+    // through the provider. Raises ServiceObjectException when the provider refuses.
     void Install(const so::Ref& context);
     void Uninstall();
 
@@ -113,6 +115,8 @@ public:
     ServiceObject* UserOptions() const { return userOptions_.Get(); }
     DocumentsCollectionService& CollectionService() const;
     MessageBoxService& MessageBoxes() const;
+    // The answers queued for the dialogs and the action wizard, and what they were shown with.
+    DialogScript& Dialogs() const { return *dialogs_; }
     UserOptionsService& Options() const;
     // The active view's business side; raises std::logic_error when none is active.
     DocumentViewObject& ActiveView() const;
@@ -130,6 +134,7 @@ private:
     so::Ref messageBox_;
     so::Ref userOptions_;
     so::Ref mainFrame_;
+    std::shared_ptr<DialogScript> dialogs_;
     so::Ref context_; // the window context installed into
     std::vector<OpenDocument> documents_;
 };
