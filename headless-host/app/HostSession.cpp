@@ -115,6 +115,7 @@ void HostSession::Start(const HostSessionOptions& options) {
     window_->SetTranslator(
         [this](std::wstring_view text, std::wstring_view context) { return Translate(text, context); });
     html::InstallHostPageScripts(*window_);
+    uiActions_->Install(*window_);
     if (options.beforePanel)
         options.beforePanel(*workspace_);
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "headless-host/app/ModuleHost.h"
+#include "headless-host/app/UIActionDispatcher.h"
 #include "headless-host/document/DocumentWorkspace.h"
 #include "headless-host/logger/LogCapture.h"
 #include "host/HtmlEngineApi.h"
@@ -56,6 +57,8 @@ public:
 
     DocumentWorkspace& Workspace() { return *workspace_; }
     html::EngineWindow& Window() { return *window_; }
+    // The UI actions the panel page's action buttons dispatched.
+    const UIActionDispatcher& UIActions() const { return *uiActions_; }
     ServiceObject* LocaleManager() const { return localeManager_.Get(); }
     ServiceObject* UIEngine() const { return engine_.Get(); }
 
@@ -100,6 +103,7 @@ private:
     so::Ref site_;
     so::Ref context_;
     std::unique_ptr<DocumentWorkspace> workspace_;
+    std::shared_ptr<UIActionDispatcher> uiActions_ = std::make_shared<UIActionDispatcher>();
     std::unique_ptr<html::EngineWindow> window_;
     std::unique_ptr<ModuleHost> module_;
     std::vector<ModuleHost::ClassEntry> classes_;

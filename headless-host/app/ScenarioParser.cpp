@@ -98,6 +98,16 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
          "change the UI language (e.g. de, fr; \"\" for untranslated texts)"},
         {Answer, "answer", "yes|no|yes-dont-ask", 1, 1, false, 0,
          "answer the next message box (yes-dont-ask ticks its \"Don't ask me again\" box)"},
+        {Dialog, "dialog", "NAME confirm VALUE|NAME cancel", 2, 3, false, 0,
+         "what the user does in the next dialog of that name: confirm it with a value (JavaScriptDialog "
+         "confirm SCRIPT, SelectFieldsDialog confirm TEXT, FieldNotationDialog confirm TEXT, "
+         "EditValueListDialog confirm PAIRS, the pairs as a JSON array of [first, second] strings, e.g. "
+         "'[[\"a\",\"1\"],[\"b=c\",\"2\"]]') or cancel it; answers wait for a dialog in order, and a dialog "
+         "shown with none queued is cancelled and fails the scenario"},
+        {Wizard, "wizard", "cancel|none|action JSON", 1, 2, false, 0,
+         "what the user does in the next run of the action wizard: cancel it, remove the action (none), or "
+         "make the action the JSON describes (not available yet: refused); a run with no answer queued is "
+         "cancelled and fails the scenario"},
         {Option, "option", "GROUP NAME on|off", 3, 3, false, 0,
          "set a flag of the user options, e.g. UsrOptGroup_AccountDependentOptions "
          "UsrOptValue_ResetDefaultWarning off"},
@@ -145,6 +155,21 @@ const std::vector<ScenarioCommandInfo>& ScenarioParser::Commands() {
          "the last message box shown: its caption, its buttons (ok, ok-cancel, yes-no, yes-no-cancel), its "
          "icon (none, error, question, warning, information), or a text its message contains once the "
          "markup is taken out"},
+        {ExpectDialog, "expect dialog", "NAME shown|script|fields|text|pairs|parent VALUE", 3, 3, false, 0,
+         "how many times the dialog of that name was shown (shown), or what it was given the last time: "
+         "the script (JavaScriptDialog), the field names as given, joined by commas (SelectFieldsDialog), "
+         "the text (SelectFieldsDialog, FieldNotationDialog), the pairs as JSON (EditValueListDialog), the "
+         "window it was shown over (parent: main-frame, none or other)"},
+        {ExpectWizard, "expect wizard", "shown|current|status VALUE", 2, 2, false, 0,
+         "how many times the action wizard was run (shown), or of its last run: whether it was made for a "
+         "current action (current: action or none), and what the completion reported (status: a number, "
+         "none when the completion was not called)"},
+        {ExpectAction, "expect action", "N", 1, 1, false, 0,
+         "how many UI actions the page's action buttons (button.action-button with an action attribute) "
+         "dispatched to the host"},
+        {ExpectActionRun, "expect action-run", "INDEX NAME [KEY=VALUE...]", 2, kAny, false, 0,
+         "the UI action dispatched INDEX-th (from 1): its name and all its parameters (the button's "
+         "action-param-KEY attributes), in any order; the first = of a word ends its key"},
         {ExpectOption, "expect option", "GROUP NAME on|off", 3, 3, false, 0, "a flag of the user options"},
         {ExpectLog, "expect log", "TEXT N", 2, 2, false, 0,
          "the number of log entries whose text (without level and source) contains TEXT, written since "
@@ -258,7 +283,8 @@ ScenarioCommand ScenarioParser::ParseWords(std::vector<std::string> words, const
             throw ScenarioError(source, line,
                                 "unknown expectation '" + words[1] +
                                     "' (count, attr, text, state, style, input, value, writes, pending, "
-                                    "boxes, box, option, log, event or error)");
+                                    "boxes, box, dialog, wizard, action, action-run, option, log, event "
+                                    "or error)");
         }
     }
     const ScenarioCommandInfo* info = FindCommand(command.name);

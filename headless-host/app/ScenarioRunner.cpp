@@ -8,6 +8,7 @@
 #include "headless-host/document/PropertyValues.h"
 #include "headless-host/html-engine/driver/InputDriver.h"
 #include "headless-host/html-engine/runtime/EngineWindow.h"
+#include "headless-host/services/HostDialogs.h"
 #include "headless-host/services/MessageBoxService.h"
 #include "headless-host/support/HostSupport.h"
 #include "host/BLDocument.h"
@@ -35,6 +36,7 @@
 #include <map>
 #include <memory>
 #include <ostream>
+#include <set>
 
 namespace headless {
 
@@ -193,6 +195,74 @@ bool ScreenCoordinate(const std::optional<long long>& number) {
            *number <= std::numeric_limits<LONG>::max();
 }
 
+// An EditValueListDialog's pairs as scenarios write them: a JSON array of [first, second] strings.
+// Raises std::invalid_argument for anything else.
+StringPairs ParseStringPairs(const std::string& text) {
+    nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
+    if (!parsed.is_array())
+        throw std::invalid_argument("pairs are a JSON array of [first, second] strings, not " +
+                                    QuotedWord(text));
+    StringPairs pairs;
+    for (const nlohmann::json& pair : parsed) {
+        if (!pair.is_array() || pair.size() != 2 || !pair[0].is_string() || !pair[1].is_string())
+            throw std::invalid_argument("pairs are a JSON array of [first, second] strings, and " +
+                                        pair.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+                                        " is no such pair");
+        pairs.emplace_back(so::WideFromUtf8(pair[0].get<std::string>()),
+                           so::WideFromUtf8(pair[1].get<std::string>()));
+    }
+    return pairs;
+}
+
+std::string PairsJson(const StringPairs& pairs) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& [first, second] : pairs)
+        list.push_back({so::Utf8FromWide(first), so::Utf8FromWide(second)});
+    return list.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// The fields "expect dialog" reads of each dialog besides "shown" and "parent".
+bool DialogHasField(DialogKind kind, const std::string& field) {
+    if (field == "shown" || field == "parent")
+        return true;
+    switch (kind) {
+    case DialogKind::JavaScript:
+        return field == "script";
+    case DialogKind::SelectFields:
+        return field == "fields" || field == "text";
+    case DialogKind::FieldNotation:
+        return field == "text";
+    case DialogKind::EditValueList:
+        return field == "pairs";
+    }
+    return false;
+}
+
+const char* DialogFieldsOf(DialogKind kind) {
+    switch (kind) {
+    case DialogKind::JavaScript:
+        return "shown, script or parent";
+    case DialogKind::SelectFields:
+        return "shown, fields, text or parent";
+    case DialogKind::FieldNotation:
+        return "shown, text or parent";
+    case DialogKind::EditValueList:
+        return "shown, pairs or parent";
+    }
+    return "shown or parent";
+}
+
+constexpr const char* kDialogNames =
+    "JavaScriptDialog, SelectFieldsDialog, FieldNotationDialog or EditValueListDialog";
+
+// "KEY=VALUE" of "expect action-run": the first '=' ends the key, a parameter's name in the page.
+std::pair<std::string, std::string> ParameterWord(const std::string& word) {
+    std::size_t equals = word.find('=');
+    if (equals == std::string::npos || equals == 0)
+        throw std::invalid_argument("a parameter is written KEY=VALUE, not " + QuotedWord(word));
+    return {word.substr(0, equals), word.substr(equals + 1)};
+}
+
 bool IsExpectationOrDump(ScenarioCommandId id) {
     using enum ScenarioCommandId;
     const std::string_view name = ScenarioParser::Info(id).name;
@@ -338,6 +408,79 @@ void ScenarioRunner::Validate(const ScenarioCommand& command) {
             if (arguments[0] != "yes" && arguments[0] != "no" && arguments[0] != "yes-dont-ask")
                 reject("answer takes yes, no or yes-dont-ask, not " + QuotedWord(arguments[0]));
             break;
+        case Dialog: {
+            std::optional<DialogKind> kind = DialogScript::KindNamed(arguments[0]);
+            if (!kind)
+                reject("dialog takes " + std::string(kDialogNames) + ", not " + QuotedWord(arguments[0]));
+            if (arguments[1] == "cancel") {
+                if (arguments.size() == 3)
+                    reject("dialog " + arguments[0] + " cancel takes no value, not " +
+                           QuotedWord(arguments[2]));
+            } else if (arguments[1] == "confirm") {
+                if (arguments.size() == 2)
+                    reject("dialog " + arguments[0] + " confirm takes the value the user confirms");
+                if (*kind == DialogKind::EditValueList)
+                    ParseStringPairs(arguments[2]);
+            } else {
+                reject("dialog takes confirm or cancel after the name, not " + QuotedWord(arguments[1]));
+            }
+            break;
+        }
+        case Wizard:
+            if (arguments[0] == "cancel" || arguments[0] == "none") {
+                if (arguments.size() == 2)
+                    reject("wizard " + arguments[0] + " takes no value, not " + QuotedWord(arguments[1]));
+            } else if (arguments[0] == "action") {
+                if (arguments.size() == 1)
+                    reject("wizard action takes the JSON of the action the user makes");
+                if (nlohmann::json::parse(arguments[1], nullptr, false).is_discarded())
+                    reject("wizard action takes JSON, not " + QuotedWord(arguments[1]));
+            } else {
+                reject("wizard takes cancel, none or action, not " + QuotedWord(arguments[0]));
+            }
+            break;
+        case ExpectDialog: {
+            std::optional<DialogKind> kind = DialogScript::KindNamed(arguments[0]);
+            if (!kind)
+                reject("expect dialog takes " + std::string(kDialogNames) + ", not " +
+                       QuotedWord(arguments[0]));
+            if (!DialogHasField(*kind, arguments[1]))
+                reject("expect dialog " + arguments[0] + " checks " + DialogFieldsOf(*kind) + ", not " +
+                       QuotedWord(arguments[1]));
+            if (arguments[1] == "shown")
+                requireCount(arguments[2]);
+            else if (arguments[1] == "pairs")
+                ParseStringPairs(arguments[2]);
+            else if (arguments[1] == "parent" && arguments[2] != "main-frame" && arguments[2] != "none" &&
+                     arguments[2] != "other")
+                reject("expect dialog " + arguments[0] + " parent takes main-frame, none or other, not " +
+                       QuotedWord(arguments[2]));
+            break;
+        }
+        case ExpectWizard:
+            if (arguments[0] == "shown")
+                requireCount(arguments[1]);
+            else if (arguments[0] == "current" && arguments[1] != "action" && arguments[1] != "none")
+                reject("expect wizard current takes action or none, not " + QuotedWord(arguments[1]));
+            else if (arguments[0] == "status" && arguments[1] != "none" && !Integer(arguments[1]))
+                reject("expect wizard status takes a number or none, not " + QuotedWord(arguments[1]));
+            else if (arguments[0] != "shown" && arguments[0] != "current" && arguments[0] != "status")
+                reject("expect wizard checks shown, current or status, not " + QuotedWord(arguments[0]));
+            break;
+        case ExpectAction:
+            requireCount(arguments[0]);
+            break;
+        case ExpectActionRun: {
+            auto index = Integer(arguments[0]);
+            if (!index || *index < 1)
+                reject("expect action-run counts actions from 1, not " + QuotedWord(arguments[0]));
+            std::set<std::string> keys;
+            for (std::size_t i = 2; i < arguments.size(); ++i)
+                if (!keys.insert(ParameterWord(arguments[i]).first).second)
+                    reject("expect action-run names the parameter " +
+                           QuotedWord(ParameterWord(arguments[i]).first) + " twice");
+            break;
+        }
         case Key:
             ParseKey(arguments[0]);
             break;
@@ -469,6 +612,9 @@ bool ScenarioRunner::Run(const std::vector<ScenarioCommand>& commands,
         try {
             if (Execute(command, baseFolder) && !held_)
                 session_.Pump();
+            // A dialog shown with no answer queued was cancelled for the panel; the scenario fails.
+            for (const std::string& failure : session_.Workspace().Dialogs().TakeFailures())
+                Fail(command, failure);
         } catch (const DocumentFileError& e) {
             Fail(command, e.what());
             return false;
@@ -680,6 +826,25 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
              answer == "yes-dont-ask"});
         break;
     }
+    case Dialog: {
+        DialogAnswer answer;
+        answer.confirmed = arguments[1] == "confirm";
+        const DialogKind kind = *DialogScript::KindNamed(arguments[0]);
+        if (answer.confirmed && kind == DialogKind::EditValueList)
+            answer.pairs = ParseStringPairs(arguments[2]);
+        else if (answer.confirmed)
+            answer.text = so::WideFromUtf8(arguments[2]);
+        workspace.Dialogs().QueueAnswer(kind, std::move(answer));
+        break;
+    }
+    case Wizard:
+        if (arguments[0] == "action")
+            workspace.Dialogs().QueueWizardAnswer(workspace.Dialogs().ActionAnswer(arguments[1]));
+        else
+            workspace.Dialogs().QueueWizardAnswer(
+                {arguments[0] == "none" ? WizardAnswer::Kind::NoAction : WizardAnswer::Kind::Cancel,
+                 nullptr});
+        break;
     case Option: {
         // The host's options raise no events: the panel reads them when it needs them.
         std::wstring group = so::WideFromUtf8(arguments[0]);
@@ -726,6 +891,10 @@ bool ScenarioRunner::Execute(const ScenarioCommand& command, const std::filesyst
     case ExpectPending:
     case ExpectBoxes:
     case ExpectBox:
+    case ExpectDialog:
+    case ExpectWizard:
+    case ExpectAction:
+    case ExpectActionRun:
     case ExpectOption:
     case ExpectLog:
     case ExpectEvent:
@@ -970,6 +1139,82 @@ void ScenarioRunner::Check(const ScenarioCommand& command) {
                 Fail(command, "expected the message box's " + field + " " + QuotedWord(arguments[1]) +
                                   " but found " + QuotedWord(found));
         }
+        break;
+    }
+    case ExpectDialog: {
+        const DialogKind kind = *DialogScript::KindNamed(arguments[0]);
+        std::vector<ShownDialog> shown = workspace.Dialogs().History(kind);
+        const std::string& field = arguments[1];
+        if (field == "shown") {
+            if (std::int64_t(shown.size()) != *Integer(arguments[2]))
+                Fail(command, "expected the " + arguments[0] + " shown " + arguments[2] +
+                                  " times but it was shown " + std::to_string(shown.size()) + " times");
+            break;
+        }
+        if (shown.empty()) {
+            Fail(command, "expected a showing of the " + arguments[0] + " but there was none");
+            break;
+        }
+        const ShownDialog& last = shown.back();
+        if (field == "pairs") {
+            if (last.pairs != ParseStringPairs(arguments[2]))
+                Fail(command, "expected the " + arguments[0] + " given the pairs " + arguments[2] +
+                                  " but it was given " + PairsJson(last.pairs));
+            break;
+        }
+        const std::string found = field == "parent"   ? DialogScript::ParentName(last.parent)
+                                  : field == "fields" ? so::Utf8FromWide(last.fieldNames)
+                                                      : so::Utf8FromWide(last.text);
+        if (found != arguments[2])
+            Fail(command, "expected the " + arguments[0] + "'s " + field + " " + QuotedWord(arguments[2]) +
+                              " but found " + QuotedWord(found));
+        break;
+    }
+    case ExpectWizard: {
+        std::vector<WizardRun> runs = workspace.Dialogs().WizardRuns();
+        const std::string& field = arguments[0];
+        if (field == "shown") {
+            if (std::int64_t(runs.size()) != *Integer(arguments[1]))
+                Fail(command, "expected the action wizard run " + arguments[1] + " times but it was run " +
+                                  std::to_string(runs.size()) + " times");
+            break;
+        }
+        if (runs.empty()) {
+            Fail(command, "expected a run of the action wizard but there was none");
+            break;
+        }
+        const WizardRun& last = runs.back();
+        const std::string found = field == "current" ? (last.hadCurrent ? "action" : "none")
+                                  : last.status      ? std::to_string(*last.status)
+                                                     : "none";
+        if (found != arguments[1])
+            Fail(command, "expected the action wizard's " + field + " " + QuotedWord(arguments[1]) +
+                              " but found " + QuotedWord(found));
+        break;
+    }
+    case ExpectAction: {
+        std::size_t dispatched = session_.UIActions().Dispatched().size();
+        if (std::int64_t(dispatched) != *Integer(arguments[0]))
+            Fail(command, "expected " + arguments[0] + " UI actions but " + std::to_string(dispatched) +
+                              " were dispatched");
+        break;
+    }
+    case ExpectActionRun: {
+        std::vector<DispatchedUIAction> dispatched = session_.UIActions().Dispatched();
+        const auto index = std::size_t(*Integer(arguments[0]));
+        DispatchedUIAction expected{arguments[1], {}};
+        for (std::size_t i = 2; i < arguments.size(); ++i)
+            expected.parameters.insert(ParameterWord(arguments[i]));
+        if (index > dispatched.size()) {
+            Fail(command, "expected a UI action " + arguments[0] + " but " +
+                              std::to_string(dispatched.size()) + " were dispatched");
+            break;
+        }
+        const DispatchedUIAction& found = dispatched[index - 1];
+        if (found.name != expected.name || found.parameters != expected.parameters)
+            Fail(command, "expected the UI action " + arguments[0] + " to be " +
+                              QuotedWord(UIActionDispatcher::Describe(expected)) + " but it was " +
+                              QuotedWord(UIActionDispatcher::Describe(found)));
         break;
     }
     case ExpectOption: {

@@ -1,6 +1,6 @@
 // Runs scenario commands against a host session: documents, views and selections, user input on
-// the panel page, undo and redo, message-box answers, user options, the local clock, holds of the
-// UI loop, expectations and dumps.
+// the panel page, undo and redo, answers of message boxes, dialogs and the action wizard, user
+// options, the local clock, holds of the UI loop, expectations and dumps.
 #pragma once
 
 #include "headless-host/app/ScenarioParser.h"
@@ -28,7 +28,8 @@ public:
     // in order, pumping the UI loop after each one that can post work unless a "hold" is in force
     // (it lasts from one call to the next, and a run may end held). Relative file names are
     // taken from `baseFolder`. An error (a command that cannot be carried out) stops the run; a
-    // failed expectation stops it only with stopOnFailure. False when anything failed.
+    // failed expectation, or a dialog shown with no answer queued while a command ran, stops it only
+    // with stopOnFailure. False when anything failed.
     bool Run(const std::vector<ScenarioCommand>& commands, const std::filesystem::path& baseFolder);
 
     std::size_t Failures() const { return failures_; }

@@ -62,6 +62,13 @@ language) the UI loop runs until it is idle; between hold and release it runs on
 release. expect log counts the entries the host's logger wrote since the start or the last clear
 log, whether they went to --log or to standard error.
 
+The dialogs editors open (JavaScriptDialog, SelectFieldsDialog, FieldNotationDialog,
+EditValueListDialog) and the action wizard take the answers dialog and wizard queued, in order, per
+dialog; one shown with no answer queued is cancelled and fails the scenario at the command during
+which it was shown. A click on an action button of the page (button.action-button) dispatches its
+UI action, named by its action attribute, to the host, which remembers it with its
+action-param-KEY attributes for expect action and expect action-run.
+
 commands:
 )";
 

@@ -95,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"jump", "unknown command 'jump' (see --help)"},
         RefusedLine{"expect colour #a red",
                     "unknown expectation 'colour' (count, attr, text, state, style, input, value, "
-                    "writes, pending, boxes, box, option, log, event or error)"},
+                    "writes, pending, boxes, box, dialog, wizard, action, action-run, option, log, event "
+                    "or error)"},
         RefusedLine{"clear logs", "unknown command 'clear' (see --help)"},
         RefusedLine{"clear log now", "clear log takes 0 arguments, not 1 (usage: clear log)"},
         RefusedLine{"click", "click takes 1 argument, not 0 (usage: click SELECTOR)"},
@@ -164,6 +165,108 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"now +024-03-01T09:30:00",
                     "now: a local time is written YYYY-MM-DDTHH:MM:SS, not \"+024-03-01T09:30:00\""},
         RefusedLine{"now real", "now: a local time is written YYYY-MM-DDTHH:MM:SS, not \"real\""}));
+
+// The dialogs' and the wizard's answers and expectations, and those of the UI actions.
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, ScenarioRefusal,
+    testing::Values(
+        RefusedLine{"dialog JavaScriptDialog",
+                    "dialog takes 2 to 3 arguments, not 1 (usage: dialog NAME confirm VALUE|NAME cancel)"},
+        RefusedLine{"dialog PrintDialog cancel",
+                    "dialog takes JavaScriptDialog, SelectFieldsDialog, "
+                    "FieldNotationDialog or EditValueListDialog, not \"PrintDialog\""},
+        RefusedLine{"dialog javascriptdialog cancel",
+                    "dialog takes JavaScriptDialog, SelectFieldsDialog, FieldNotationDialog or "
+                    "EditValueListDialog, not \"javascriptdialog\""},
+        RefusedLine{"dialog JavaScriptDialog confirm",
+                    "dialog JavaScriptDialog confirm takes the value the user confirms"},
+        RefusedLine{"dialog FieldNotationDialog cancel A+B",
+                    "dialog FieldNotationDialog cancel takes no value, not \"A+B\""},
+        RefusedLine{"dialog SelectFieldsDialog ok A",
+                    "dialog takes confirm or cancel after the name, not \"ok\""},
+        RefusedLine{"dialog EditValueListDialog confirm a=1",
+                    "dialog: pairs are a JSON array of [first, second] strings, not \"a=1\""},
+        RefusedLine{"dialog EditValueListDialog confirm '[[\"a\",\"1\"],[\"b\"]]'",
+                    "dialog: pairs are a JSON array of [first, second] strings, and [\"b\"] is no such pair"},
+        RefusedLine{
+            "dialog EditValueListDialog confirm '[[\"a\",1]]'",
+            "dialog: pairs are a JSON array of [first, second] strings, and [\"a\",1] is no such pair"},
+        RefusedLine{"wizard", "wizard takes 1 to 2 arguments, not 0 (usage: wizard cancel|none|action JSON)"},
+        RefusedLine{"wizard finish", "wizard takes cancel, none or action, not \"finish\""},
+        RefusedLine{"wizard none {}", "wizard none takes no value, not \"{}\""},
+        RefusedLine{"wizard action", "wizard action takes the JSON of the action the user makes"},
+        RefusedLine{"wizard action '{\"type\":'", "wizard action takes JSON, not \"{\\\"type\\\":\""},
+        RefusedLine{"expect dialog PrintDialog shown 1",
+                    "expect dialog takes JavaScriptDialog, SelectFieldsDialog, FieldNotationDialog or "
+                    "EditValueListDialog, not \"PrintDialog\""},
+        RefusedLine{"expect dialog JavaScriptDialog text x",
+                    "expect dialog JavaScriptDialog checks shown, script or parent, not \"text\""},
+        RefusedLine{"expect dialog SelectFieldsDialog pairs []",
+                    "expect dialog SelectFieldsDialog checks shown, fields, text or parent, not \"pairs\""},
+        RefusedLine{"expect dialog FieldNotationDialog fields x",
+                    "expect dialog FieldNotationDialog checks shown, text or parent, not \"fields\""},
+        RefusedLine{"expect dialog EditValueListDialog text x",
+                    "expect dialog EditValueListDialog checks shown, pairs or parent, not \"text\""},
+        RefusedLine{"expect dialog JavaScriptDialog shown twice", "expect dialog: \"twice\" is not a count"},
+        RefusedLine{"expect dialog EditValueListDialog pairs '{}'",
+                    "expect dialog: pairs are a JSON array of [first, second] strings, not \"{}\""},
+        RefusedLine{
+            "expect dialog SelectFieldsDialog parent desktop",
+            "expect dialog SelectFieldsDialog parent takes main-frame, none or other, not \"desktop\""},
+        RefusedLine{"expect wizard shown -1", "expect wizard: \"-1\" is not a count"},
+        RefusedLine{"expect wizard current yes", "expect wizard current takes action or none, not \"yes\""},
+        RefusedLine{"expect wizard status ok", "expect wizard status takes a number or none, not \"ok\""},
+        RefusedLine{"expect wizard finished 1",
+                    "expect wizard checks shown, current or status, not \"finished\""},
+        RefusedLine{"expect action some", "expect action: \"some\" is not a count"},
+        RefusedLine{"expect action-run 1",
+                    "expect action-run takes at least 2 arguments, not 1 (usage: expect "
+                    "action-run INDEX NAME [KEY=VALUE...])"},
+        RefusedLine{"expect action-run 0 Open", "expect action-run counts actions from 1, not \"0\""},
+        RefusedLine{"expect action-run 1 Open flag",
+                    "expect action-run: a parameter is written KEY=VALUE, not \"flag\""},
+        RefusedLine{"expect action-run 1 Open =x",
+                    "expect action-run: a parameter is written KEY=VALUE, not \"=x\""},
+        RefusedLine{"expect action-run 1 Open a=1 b=2 a=3",
+                    "expect action-run names the parameter \"a\" twice"},
+        RefusedLine{"expect error nope dialog JavaScriptDialog confirm",
+                    "dialog JavaScriptDialog confirm takes the value the user confirms"}));
+
+class ScenarioAccepted : public testing::TestWithParam<const char*> {};
+
+TEST_P(ScenarioAccepted, PassesTheChecksBeforeAnythingRuns) {
+    auto commands = ScenarioParser::ParseText(GetParam(), "t.scenario");
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_NO_THROW(ScenarioRunner::Validate(commands[0]));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, ScenarioAccepted,
+    testing::Values("dialog JavaScriptDialog confirm \"app.alert(\\\"a; b\\\");\"",
+                    "dialog JavaScriptDialog confirm \"\"", "dialog SelectFieldsDialog cancel",
+                    "dialog EditValueListDialog confirm []",
+                    "dialog EditValueListDialog confirm '[[\"b=c\",\"\"]]'", "wizard cancel", "wizard none",
+                    // Refused when it runs: the host cannot make actions from JSON yet.
+                    "wizard action '{\"type\":\"URI\"}'", "expect dialog JavaScriptDialog shown 0",
+                    "expect dialog JavaScriptDialog parent main-frame",
+                    "expect dialog SelectFieldsDialog fields A,B",
+                    "expect dialog SelectFieldsDialog text \"\"",
+                    "expect dialog EditValueListDialog pairs []", "expect wizard status -1",
+                    "expect wizard status none", "expect wizard current action", "expect action 0",
+                    "expect action-run 2 Open", "expect action-run 1 Open a=b=c flag="));
+
+TEST(ScenarioText, ADialogsAnswerIsOneWordAfterTheName) {
+    auto commands =
+        ScenarioParser::ParseText("dialog EditValueListDialog confirm '[[\"a\", \"1\"], [\"<b>\", \"2\"]]'\n"
+                                  "expect action-run 1 \"Forms Open\" \"label=a b\"\n",
+                                  "a.scenario");
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_EQ(commands[0].id, ScenarioCommandId::Dialog);
+    EXPECT_EQ(commands[0].arguments,
+              (Words{"EditValueListDialog", "confirm", "[[\"a\", \"1\"], [\"<b>\", \"2\"]]"}));
+    EXPECT_EQ(commands[1].id, ScenarioCommandId::ExpectActionRun);
+    EXPECT_EQ(commands[1].arguments, (Words{"1", "Forms Open", "label=a b"}));
+}
 
 TEST(ScenarioText, WrappersCarryTheCommandTheyRun) {
     auto commands = ScenarioParser::ParseText("expect error \"locked\" on 2 set A/B 5\n", "a.scenario");

@@ -1,15 +1,19 @@
 // The scenario runner against a running host, for what a scenario cannot bring about by itself:
 // whether the UI loop runs after a command while a hold is in force, log entries of known texts,
-// inline styles set through the engine as the panel sets them, and user input on inputs the panel
-// page does not have yet.
+// inline styles set through the engine as the panel sets them, user input on inputs the panel
+// page does not have yet, dialogs and the action wizard opened as an editor opens them, and the
+// page's action buttons.
 #include "headless-host/app/ScenarioRunner.h"
 #include "headless-host/app/HostSession.h"
 #include "headless-host/app/PageInspector.h"
 #include "headless-host/app/ScenarioParser.h"
 #include "headless-host/html-engine/runtime/EngineWindow.h"
+#include "headless-host/services/HostDialogs.h"
 #include "headless-host/support/HostSupport.h"
+#include "host/HostDialogs.h"
 #include "host/HtmlEngineApi.h"
 #include "host/Logger.h"
+#include "host/UIDocuments.h"
 #include "host/UIHandler.h"
 #include "host/WindowsApi.h"
 #include "service-common/HostCall.h"
@@ -55,6 +59,15 @@ protected:
         ranLoop_ = true;
         return 1; // nothing to do
     }
+    // Shows the FieldNotationDialog `dialog` at the first idle time after it is registered.
+    static std::uint32_t ShowFieldNotationOnce(void* dialog) {
+        if (std::exchange(dialogShown_, true))
+            return 1;
+        std::uint32_t result = 0;
+        so::Call<host::FieldNotationDialog::ShowModal>(static_cast<ServiceObject*>(dialog), HWND(nullptr),
+                                                       &result);
+        return 1;
+    }
 
     bool Run(const std::string& commands) {
         return runner_->Run(ScenarioParser::ParseInline(commands), PP_SOURCE_DIR);
@@ -95,6 +108,7 @@ protected:
     static inline std::unique_ptr<HostSession> session_;
     static inline so::Ref service_;
     static inline bool ranLoop_ = false;
+    static inline bool dialogShown_ = false;
     std::ostringstream out_;
     std::ostringstream errors_;
     std::unique_ptr<ScenarioRunner> runner_;
@@ -270,6 +284,153 @@ TEST_F(RunningHost, NowFixesTheLocalTimeUntilNowSystem) {
     std::tm system{};
     localtime_r(&since1970, &system);
     EXPECT_EQ(localTime().wYear, system.tm_year + 1900);
+}
+
+// What an editor does with a dialog: asks the provider for one, gives it its text and shows it.
+std::uint32_t ShowJavaScriptDialog(const wchar_t* script, HWND parent, std::wstring* confirmed) {
+    so::Ref dialog = so::QueryServiceObject(host::JavaScriptDialog::kName);
+    so::Call<host::JavaScriptDialog::SetScript>(dialog.Get(), script);
+    std::uint32_t result = 0;
+    so::Call<host::JavaScriptDialog::ShowModal>(dialog.Get(), parent, &result);
+    std::uint32_t length = 0;
+    so::Call<host::JavaScriptDialog::GetScript>(dialog.Get(), static_cast<wchar_t*>(nullptr), &length);
+    confirmed->assign(length + 1, L'\0');
+    so::Call<host::JavaScriptDialog::GetScript>(dialog.Get(), confirmed->data(), &length);
+    confirmed->resize(length);
+    return result;
+}
+
+TEST_F(RunningHost, DialogsTakeTheQueuedAnswersAndScenariosSeeWhatTheyWereGiven) {
+    HWND frameWindow = nullptr;
+    so::Call<host::UIMainFrame::GetMainFrameWnd>(session_->Workspace().MainFrame(), &frameWindow);
+    const std::string shown =
+        std::to_string(session_->Workspace().Dialogs().History(DialogKind::JavaScript).size() + 2);
+    ASSERT_TRUE(Run("dialog JavaScriptDialog confirm \"app.alert('new');\"; dialog JavaScriptDialog cancel"))
+        << errors_.str();
+    std::wstring script;
+    EXPECT_EQ(ShowJavaScriptDialog(L"app.alert('old');", frameWindow, &script),
+              host::DialogResult::kConfirmed);
+    EXPECT_EQ(script, L"app.alert('new');");
+    EXPECT_TRUE(Run("expect dialog JavaScriptDialog script \"app.alert('old');\"; "
+                    "expect dialog JavaScriptDialog parent main-frame"))
+        << errors_.str();
+    EXPECT_EQ(ShowJavaScriptDialog(L"app.beep(0);", nullptr, &script), host::DialogResult::kCancelled);
+    EXPECT_EQ(script, L"app.beep(0);");
+    EXPECT_TRUE(Run("expect dialog JavaScriptDialog shown " + shown +
+                    "; expect dialog JavaScriptDialog script \"app.beep(0);\"; "
+                    "expect dialog JavaScriptDialog parent none"))
+        << errors_.str();
+
+    EXPECT_FALSE(
+        Run("expect dialog JavaScriptDialog parent main-frame; expect dialog JavaScriptDialog shown 0"));
+    EXPECT_EQ(errors_.str(),
+              "--run:1: expected the JavaScriptDialog's parent \"main-frame\" but found \"none\"\n"
+              "--run:2: expected the JavaScriptDialog shown 0 times but it was shown " +
+                  shown + " times\n");
+}
+
+TEST_F(RunningHost, AValueListDialogsPairsCompareAsJson) {
+    ASSERT_TRUE(Run("dialog EditValueListDialog confirm '[[\"Red\",\"1\"]]'")) << errors_.str();
+    so::Ref dialog = so::QueryServiceObject(host::EditValueListDialog::kName);
+    so::Call<host::EditValueListDialog::AddPair>(dialog.Get(), L"<b>", L"a=b");
+    so::Call<host::EditValueListDialog::AddPair>(dialog.Get(), L"\u00C4", L"");
+    std::uint32_t result = 0;
+    so::Call<host::EditValueListDialog::ShowModal>(dialog.Get(), HWND(nullptr), &result);
+    std::uint32_t count = 0;
+    so::Call<host::EditValueListDialog::GetPairCount>(dialog.Get(), &count);
+    EXPECT_EQ(count, 1u) << "the confirmed list";
+    EXPECT_TRUE(Run("expect dialog EditValueListDialog pairs '[ [\"<b>\", \"a=b\"], [\"\\u00c4\", \"\"] ]'"))
+        << errors_.str();
+    EXPECT_FALSE(Run("expect dialog EditValueListDialog pairs '[[\"<b>\",\"a=b\"]]'"));
+    EXPECT_EQ(errors_.str(),
+              "--run:1: expected the EditValueListDialog given the pairs [[\"<b>\",\"a=b\"]] but it "
+              "was given [[\"<b>\",\"a=b\"],[\"\xC3\x84\",\"\"]]\n");
+}
+
+TEST_F(RunningHost, ADialogShownWithoutAnAnswerFailsTheCommandDuringWhichItWasShown) {
+    so::Ref dialog = so::QueryServiceObject(host::FieldNotationDialog::kName);
+    so::Call<host::FieldNotationDialog::SetText>(dialog.Get(), L"A + B");
+    // Shown from the UI loop, as an editor shows it after the click that asked for it.
+    so::Call<host::UIService::RegisterIdleCallback>(service_.Get(), &ShowFieldNotationOnce, dialog.Get(),
+                                                    "runner-test-dialog");
+    EXPECT_FALSE(Run("select none; expect count body 1"));
+    so::Call<host::UIService::UnregisterIdleCallback>(service_.Get(), &ShowFieldNotationOnce, dialog.Get());
+    EXPECT_EQ(errors_.str(),
+              "--run:1: The FieldNotationDialog was shown but no answer was queued for it (dialog "
+              "FieldNotationDialog confirm|cancel); it was cancelled\n");
+    EXPECT_EQ(runner_->Failures(), 1u) << "the run goes on";
+}
+
+// The module's side of the wizard, with the status it reports.
+class StatusCompletion : public so::ObjectBase {
+public:
+    using Interface = host::EditPDActionWizardCompletion;
+    static constexpr std::uint32_t kClassTag = 0x7E57C0D1;
+    static void BindMethods(so::MethodBinder<StatusCompletion>& binder) {
+        binder.Bind<host::EditPDActionWizardCompletion::Complete, &StatusCompletion::Complete>();
+    }
+    SOResult Complete(host::PdfActionHandle action, std::int32_t* status) {
+        *status = action == nullptr ? 2 : 0;
+        return so::kOk;
+    }
+};
+
+TEST_F(RunningHost, TheWizardTakesTheQueuedAnswersAndScenariosSeeItsLastRun) {
+    const std::size_t runs = session_->Workspace().Dialogs().WizardRuns().size();
+    ASSERT_TRUE(Run("wizard none; wizard cancel")) << errors_.str();
+    so::Ref completion = so::Make<StatusCompletion>();
+    so::Ref factory = so::QueryServiceObject(host::EditPDActionWizardFactory::kName);
+    int current = 0;
+    for (host::PdfActionHandle action : {host::PdfActionHandle(&current), host::PdfActionHandle(nullptr)}) {
+        so::Ref wizard;
+        so::Call<host::EditPDActionWizardFactory::CreateWizard>(
+            factory.Get(), session_->Workspace().MainFrame(), action, completion.Get(), wizard.Put());
+        so::Call<host::EditPDActionWizard::Run>(wizard.Get());
+        if (action != nullptr) {
+            EXPECT_TRUE(Run("expect wizard status 2; expect wizard current action")) << errors_.str();
+        }
+    }
+    EXPECT_TRUE(Run("expect wizard shown " + std::to_string(runs + 2) +
+                    "; expect wizard status none; expect wizard current none"))
+        << errors_.str();
+
+    // The PDF core makes no actions from JSON yet: the answer is refused where it is queued.
+    EXPECT_TRUE(Run("expect error \"not available yet\" wizard action '{\"type\":\"URI\"}'"))
+        << errors_.str();
+    EXPECT_FALSE(Run("wizard action '{}'; wizard cancel"));
+    EXPECT_EQ(errors_.str(),
+              "--run:1: wizard: making an action from JSON is not available yet in this host\n");
+    EXPECT_EQ(session_->Workspace().Dialogs().PendingWizardAnswers(), 0u) << "the run stopped at the refusal";
+}
+
+TEST_F(RunningHost, AnActionButtonsClickDispatchesItsUIActionToTheHost) {
+    AddToPage(
+        "<button class=action-button id=act action=FormsCalculate action-param-z=last "
+        "action-param-a='x y'></button><button class=action-button id=off action=Never disabled></button>"
+        "<button class=action-button id=late action=Later></button><button class=action-button "
+        "id=bare></button><button id=plain action=NotAnActionButton></button>");
+    const std::size_t before = session_->UIActions().Dispatched().size();
+    auto nth = [before](std::size_t n) { return std::to_string(before + n); };
+    EXPECT_TRUE(Run("click #act; expect action " + nth(1) + "; expect action-run " + nth(1) +
+                    " FormsCalculate z=last 'a=x y'"))
+        << errors_.str();
+    EXPECT_TRUE(
+        Run("expect error disabled click #off; script attr #late disabled ''; click #late; click #bare; "
+            "click #plain; expect action " +
+            nth(1)))
+        << errors_.str();
+    // The panel changes a button's attributes in place when its property changes.
+    EXPECT_TRUE(Run("script attr #act action-param-b '=2'; script attr #act action Other; click #act; "
+                    "expect action-run " +
+                    nth(2) + " Other 'a=x y' b==2 z=last"))
+        << errors_.str();
+
+    EXPECT_FALSE(
+        Run("expect action-run " + nth(2) + " Other 'a=x y'; expect action-run " + nth(3) + " Other"));
+    EXPECT_EQ(errors_.str(), "--run:1: expected the UI action " + nth(2) +
+                                 " to be \"Other a=x y\" but it was \"Other a=x y b==2 z=last\"\n"
+                                 "--run:2: expected a UI action " +
+                                 nth(3) + " but " + nth(2) + " were dispatched\n");
 }
 
 } // namespace
