@@ -36,6 +36,47 @@ private:
     void RunDialog(const so::Ref& dialog);
 };
 
+// The PDF actions of an object (a go-to, a script, a web link...), set in the host's action wizard
+// as one undoable step.
+class PropertyHandler_PDActionDialog : public PropertyHandler_Base<PropertyHandler_PDActionDialog> {
+public:
+    static constexpr std::uint32_t kClassTag = 0xB7F86B1B;
+    static constexpr EditorHooks kHooks{.OnPropChange = true, .ShowEditPopup = true};
+    using PropertyHandler_Base::PropertyHandler_Base;
+
+    std::wstring BuildHtmlCode(ServiceObject* property);
+    void OnAttached();
+    void ShowEditPopup();
+    void OnPropChange();
+};
+
+// A JavaScript action, edited in one of three host dialogs: the script editor, the choice of the
+// fields a calculation adds up, or a calculation in the simplified field notation.
+class PropertyHandler_JavaScriptActionDialog
+    : public PropertyHandler_Base<PropertyHandler_JavaScriptActionDialog> {
+public:
+    static constexpr std::uint32_t kClassTag = 0xB7F86B1C;
+    static constexpr EditorHooks kHooks{.OnPropChange = true, .ShowEditPopup = true};
+    using PropertyHandler_Base::PropertyHandler_Base;
+
+    std::wstring BuildHtmlCode(ServiceObject* property);
+    void OnAttached();
+    void ShowEditPopup();
+    void OnPropChange();
+
+    void OnShowJavaScriptEditDialog(const host::JavaScriptActionDialogPropData& record);
+    void OnShowSelectFieldsForCalculationsDialog(const host::JavaScriptActionDialogPropData& record);
+    void OnShowSimplifiedFieldNotationDialog(const host::JavaScriptActionDialogPropData& record);
+    // The main frame's window, the dialogs' parent; raises "Not initialized" when there is none.
+    HWND GetMainFrameWnd();
+
+private:
+    // The fields of the widgets on the page the user is on, as the field selection offers them.
+    std::wstring FocusPageFieldNames();
+    // Writes the record with the dialog's text, after the user confirmed it.
+    void WriteText(const host::JavaScriptActionDialogPropData& record, const std::wstring& text);
+};
+
 namespace action {
 
 // The attributes of an action button: `disabled=""` when read-only, then one
@@ -52,6 +93,9 @@ struct DialogTexts {
     std::wstring tooltip; // the summary, or `empty` when there is none
 };
 DialogTexts DialogTextsOf(const std::wstring& summary, const std::wstring& empty);
+// The JavaScript kind's summary: the dialog's text when one is set, else "Run JavaScript" when
+// there is an action.
+std::wstring ScriptSummary(const host::JavaScriptActionDialogPropData& record);
 
 } // namespace action
 

@@ -1,6 +1,7 @@
 #include "ui-document-panel-properties/PanelParts.h"
 
 #include "service-common/ServiceObjectException.h"
+#include "ui-document-panel-properties/PdfActions.h"
 #include "ui-document-panel-properties/PropertiesPanelHandler.h"
 
 namespace panel {
@@ -16,7 +17,7 @@ void SubscribeDocumentsCollection(ServiceObject* handler, ServiceObject* collect
 }
 
 so::Ref CreateSetActionPropDataCommand() {
-    throw so::ServiceObjectException(so::kNotAvailable, "The SetActionPropDataCommand is not available");
+    return so::Make<SetActionPropDataCommand>();
 }
 
 } // namespace panel

@@ -14,8 +14,7 @@ so::Ref CreatePropertiesPanelHandler();
 // subscribes to it. `handler` must be one that CreatePropertiesPanelHandler made.
 void SubscribeDocumentsCollection(ServiceObject* handler, ServiceObject* collection);
 
-// A new "SetActionPropDataCommand". Raises ServiceObjectException (0x80004001) while the command
-// is not available in this build.
+// A new "SetActionPropDataCommand", with one reference.
 so::Ref CreateSetActionPropDataCommand();
 
 } // namespace panel

@@ -73,6 +73,10 @@ constexpr std::array kEditorKinds = {
     EditorKindEntry{host::PropertyType::DateTime, &_preparePropertyView<PropertyHandler_DateTime>},
     EditorKindEntry{host::PropertyType::Color, &_preparePropertyView<PropertyHandler_Color>},
     EditorKindEntry{host::PropertyType::Action, &_preparePropertyView<PropertyHandler_Action>},
+    EditorKindEntry{host::PropertyType::PDActionDialog,
+                    &_preparePropertyView<PropertyHandler_PDActionDialog>},
+    EditorKindEntry{host::PropertyType::JavaScriptActionDialog,
+                    &_preparePropertyView<PropertyHandler_JavaScriptActionDialog>},
     EditorKindEntry{host::PropertyType::StringPairListDialog,
                     &_preparePropertyView<PropertyHandler_StringPairListDialog>},
 };

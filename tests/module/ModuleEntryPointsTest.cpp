@@ -5,6 +5,7 @@
 
 #include "headless-host/services/CommandsManagerService.h"
 #include "headless-host/services/UIEngineService.h"
+#include "host/BLDocument.h"
 #include "host/UIHandler.h"
 #include "host/UIInplacePlugin.h"
 #include "host/UIServices.h"
@@ -187,10 +188,16 @@ TEST_F(ModuleEntryPoints, HostCallSequenceUntilThePanelParts) {
               so::kOk);
     EXPECT_EQ(factory.Get()->header.interfaceId, 0x9CF4B284u);
     so::Ref command;
-    EXPECT_THROW(so::Call<host::CommandFactory::CreateCommand>(factory.Get(), command.Put()),
+    ASSERT_EQ(so::Call<host::CommandFactory::CreateCommand>(factory.Get(), command.Put()), so::kOk);
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command.Get()->header.interfaceId, host::Command::kId);
+    // Its operations follow the error convention under the interface's name.
+    EXPECT_THROW(so::Call<host::Command::GetUniqueCommandID>(command.Get(), nullptr),
                  so::ServiceObjectException);
-    EXPECT_EQ(LastErrorMessage(), "CommandFactory::CreateCommand() failed, code: 0x80004001: The "
-                                  "SetActionPropDataCommand is not available");
+    EXPECT_EQ(LastErrorMessage(), "Command::GetUniqueCommandID() failed, code: 0x00000003");
+    EXPECT_THROW(so::Call<host::Command::DO>(command.Get()), so::ServiceObjectException)
+        << "a command that was never given its property";
+    command.Reset();
 
     EXPECT_EQ(so::Call<I::Cleanup>(p), so::kOk);
     EXPECT_EQ(Commands().FactoryCount(), 0u);
