@@ -2,6 +2,7 @@
 
 #include "headless-host/document/JsonReader.h"
 #include "headless-host/document/LimitedJsonParser.h"
+#include "headless-host/document/PropertyValues.h"
 #include "headless-host/document/ValueForms.h"
 #include "host/BLProperties.h"
 #include "service-common/TextConversion.h"
@@ -12,6 +13,7 @@
 #include <array>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -101,6 +103,8 @@ public:
             model.pageLabels.push_back(label != nullptr ? Text(*label, Child(pagePath, "label"))
                                                         : std::to_wstring(i + 1));
         }
+        model.pdfDocument = NewPdfDocument(pages.size(), pagesPath);
+        pdfDocument_ = model.pdfDocument;
 
         const std::string objectsPath = Child(path, "objects");
         const Json& objects = Array(Require(root, path, "objects"), objectsPath);
@@ -132,10 +136,62 @@ private:
         return JsonReader::Name(value, path, mayBeEmpty, Limits::kMaxNameLength);
     }
 
+    // Where the PDF document comes from: made in memory with one empty page per page of the file.
+    // Everything read after it (widgets, actions) works on it as it would on a document opened from
+    // a PDF file.
+    static PdfRef NewPdfDocument(std::size_t pageCount, const std::string& path) {
+        PdfRef document;
+        if (PDDocCreate(document.Put()) != kPDOk)
+            Fail(path, PdfLastError());
+        for (std::size_t i = 0; i < pageCount; ++i) {
+            PdfRef page;
+            if (PDDocAddPage(document.Get(), page.Put()) != kPDOk)
+                Fail(path, PdfLastError());
+        }
+        return document;
+    }
+
+    // A form field's widget on its page, merged with a new field of that name, under the field
+    // `parentField` names (made when missing).
+    PdfRef AddWidget(const Json& object, const std::string& path, std::uint32_t pageIndex) const {
+        const std::string fieldPath = Child(path, "field");
+        const std::string name = so::Utf8FromWide(Name(Require(object, path, "field"), fieldPath, false));
+        if (name.find('.') != std::string::npos)
+            Fail(fieldPath, "a field's own name holds no '.' (its parents go in \"parentField\")");
+        std::optional<std::string> parent;
+        if (const Json* parentField = Optional(object, "parentField")) {
+            const std::string parentPath = Child(path, "parentField");
+            parent = so::Utf8FromWide(Name(*parentField, parentPath, false));
+            if (parent->front() == '.' || parent->back() == '.' || parent->find("..") != std::string::npos)
+                Fail(parentPath, "the qualified name " + Quoted(*parent) + " has an empty part");
+        }
+        PdfRef page;
+        if (PDDocGetPage(pdfDocument_.Get(), pageIndex, page.Put()) != kPDOk)
+            Fail(Child(path, "page"), PdfLastError());
+        PdfRef widget;
+        if (PDPageAddWidget(page.Get(), name.c_str(), parent ? parent->c_str() : nullptr, widget.Put()) !=
+            kPDOk)
+            Fail(fieldPath, PdfLastError());
+        return widget;
+    }
+
+    // The object's first action property, groups in order and a group's properties before its
+    // sub-groups; null when it has none.
+    static PropertyModel* FirstActionProperty(const std::vector<std::shared_ptr<GroupModel>>& groups) {
+        for (const auto& group : groups) {
+            for (const auto& property : group->properties)
+                if (property->kind == host::ValueKind::PDAction)
+                    return property.get();
+            if (PropertyModel* found = FirstActionProperty(group->groups))
+                return found;
+        }
+        return nullptr;
+    }
+
     std::shared_ptr<ObjectModel> ReadObject(const Json& value, const std::string& path,
                                             std::size_t pageCount) {
         ExpectObject(value, path);
-        CheckKeys(value, path, {"name", "kind", "page", "defaultSettings", "groups"});
+        CheckKeys(value, path, {"name", "kind", "page", "field", "parentField", "defaultSettings", "groups"});
         auto object = std::make_shared<ObjectModel>();
         object->name = Name(Require(value, path, "name"), Child(path, "name"), false);
         object->kind = Name(Require(value, path, "kind"), Child(path, "kind"), false);
@@ -144,8 +200,18 @@ private:
             Fail(Child(path, "page"),
                  (boost::format("page %1% does not exist (the document has %2%)") % page % pageCount).str());
         object->page = std::uint32_t(page);
+        if (Optional(value, "field") != nullptr)
+            object->widget = AddWidget(value, path, object->page);
+        else if (Optional(value, "parentField") != nullptr)
+            Fail(Child(path, "parentField"), "a parent field needs the object's own \"field\"");
         object->defaultSettings = OptionalBool(value, path, "defaultSettings", false);
         object->groups = ReadGroups(Require(value, path, "groups"), Child(path, "groups"), 1);
+        // The PDF keeps a field's activation action (/A) in step with the property that shows it.
+        if (PropertyModel* action = object->widget ? FirstActionProperty(object->groups) : nullptr) {
+            action->widget = object->widget;
+            if (SetWidgetAction(*action, action->value) != kPDOk)
+                Fail(Child(path, "groups"), PdfLastError());
+        }
         return object;
     }
 
@@ -243,6 +309,7 @@ private:
     std::shared_ptr<PropertyModel> ReadProperty(const Json& value, const std::string& path) {
         ExpectObject(value, path);
         auto property = std::make_shared<PropertyModel>();
+        property->pdfDocument = pdfDocument_;
         property->name = Name(Require(value, path, "name"), Child(path, "name"), true);
         property->typeCode = TypeCode(Require(value, path, "type"), Child(path, "type"));
         property->kind = host::ValueKindForType(property->typeCode);
@@ -338,6 +405,8 @@ private:
         entry.stored = entry.original;
         return entry;
     }
+
+    PdfRef pdfDocument_; // the model's
 };
 
 // A key or a name may hold any character JSON can escape: a "\u0000" would cut the message short

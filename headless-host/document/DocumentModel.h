@@ -3,6 +3,7 @@
 // lock (DocumentState).
 #pragma once
 
+#include "headless-host/document/PdfRef.h"
 #include "headless-host/document/WatcherList.h"
 #include "host/ValueRecords.h"
 
@@ -16,23 +17,38 @@
 
 namespace headless {
 
-// A property's value as the host keeps it: the record of its value kind, held by value. The
-// alternatives are in ValueKind order, so that index() is the kind.
-using StoredValue =
-    std::variant<std::monostate, host::ActionButtonData, bool, float, host::FloatInlineValue,
-                 host::FloatListData, host::NumberValue, host::ColorValue, host::DateTimeValue, std::wstring,
-                 std::optional<std::wstring>, host::PropStringListData, host::PropStringPairListData,
-                 host::PropFontStyleListData, host::PropFontListData, host::CheckRadioCaptionData,
-                 host::BorderStyleDropDownData, host::LineBorderStyleDropDownData,
-                 host::LineWidthDropDownData, host::LineArrowStartDropDownData,
-                 host::LineArrowEndDropDownData, host::ParagraphBulletsStyleData,
-                 host::PDActionDialogPropData, host::JavaScriptActionDialogPropData>;
+// PDActionDialog's value: the action chain, or none. The host holds its own reference: the records
+// only lend their handles for the call.
+struct PdfActionValue {
+    PdfRef action;
+};
+
+// JavaScriptActionDialog's value: its record with the action held as PdfActionValue's is.
+struct JavaScriptActionValue {
+    PdfRef action;
+    std::uint32_t dialogKind = host::JavaScriptActionDialogPropData::kScriptEditor;
+    std::wstring text;
+    bool textSet = false;
+};
+
+// A property's value as the host keeps it: the record of its value kind, held by value (the action
+// kinds hold their handles counted). The alternatives are in ValueKind order, so that index() is
+// the kind.
+using StoredValue = std::variant<
+    std::monostate, host::ActionButtonData, bool, float, host::FloatInlineValue, host::FloatListData,
+    host::NumberValue, host::ColorValue, host::DateTimeValue, std::wstring, std::optional<std::wstring>,
+    host::PropStringListData, host::PropStringPairListData, host::PropFontStyleListData,
+    host::PropFontListData, host::CheckRadioCaptionData, host::BorderStyleDropDownData,
+    host::LineBorderStyleDropDownData, host::LineWidthDropDownData, host::LineArrowStartDropDownData,
+    host::LineArrowEndDropDownData, host::ParagraphBulletsStyleData, PdfActionValue, JavaScriptActionValue>;
 static_assert(std::variant_size_v<StoredValue> == std::size_t(host::ValueKind::JavaScriptAction) + 1);
 static_assert(std::is_same_v<std::variant_alternative_t<std::size_t(host::ValueKind::Number), StoredValue>,
                              host::NumberValue>);
 static_assert(
     std::is_same_v<std::variant_alternative_t<std::size_t(host::ValueKind::BulletsList), StoredValue>,
                    host::ParagraphBulletsStyleData>);
+static_assert(std::is_same_v<std::variant_alternative_t<std::size_t(host::ValueKind::PDAction), StoredValue>,
+                             PdfActionValue>);
 
 constexpr host::ValueKind KindOf(const StoredValue& value) {
     return host::ValueKind(value.index());
@@ -51,6 +67,12 @@ struct PropertyModel {
     // Not empty: reading the value through the property fails with this message, as a broken
     // object of the editor's would; everything else about the property reads as usual.
     std::string readError;
+    // The PDF document whose actions the property's values hold: descriptions are built in it, and
+    // a written action must belong to it.
+    PdfRef pdfDocument;
+    // Set on the action property that holds its object's widget's activation action (/A): every
+    // value it takes is set on the widget too.
+    PdfRef widget;
     StoredValue value; // guarded by the document's lock
     // What tests watch and steer, guarded by the document's lock too: the writes accepted (also of
     // the value it has), the writes still to refuse and why, and the last pending-value notice.
@@ -78,6 +100,8 @@ struct ObjectModel {
     std::wstring name;
     std::wstring kind;
     std::uint32_t page = 0;
+    // A form field's widget on its page in the PDF document; null for other objects.
+    PdfRef widget;
     bool defaultSettings = false;
     std::vector<std::shared_ptr<GroupModel>> groups;
     std::atomic<bool> removed{false}; // as a property's
@@ -99,6 +123,9 @@ struct KindDefaults {
 
 struct DocumentModel {
     std::wstring name;
+    // The PDF core library's document: one page per entry of pageLabels, the form fields' widgets,
+    // and every action a value holds.
+    PdfRef pdfDocument;
     std::vector<std::wstring> pageLabels;
     std::vector<std::shared_ptr<ObjectModel>> objects;
     std::vector<KindDefaults> defaults;

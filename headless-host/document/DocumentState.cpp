@@ -1,12 +1,14 @@
 #include "headless-host/document/DocumentState.h"
 
 #include "headless-host/document/NotificationObjects.h"
+#include "headless-host/document/PropertyValues.h"
 #include "host/BLProperties.h"
 #include "service-common/HostCall.h"
 #include "service-common/ServiceObjectException.h"
 #include "service-common/ServiceQuery.h"
 
 #include <algorithm>
+#include <cassert>
 #include <string>
 
 namespace headless {
@@ -48,6 +50,8 @@ std::vector<StoredValue> DocumentState::ExchangeValues(const std::vector<ValueCh
         std::lock_guard lock(mutex_);
         for (const auto& change : changes) {
             previous.push_back(std::exchange(change.property->value, change.value));
+            [[maybe_unused]] PDStatus status = SetWidgetAction(*change.property, change.value);
+            assert(status == kPDOk && "a written action belongs to the property's document");
             properties.push_back(change.property);
             if (change.restructure || change.property->restructures)
                 restructured.push_back(change.property);

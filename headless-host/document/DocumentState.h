@@ -35,10 +35,10 @@ public:
     const DocumentModel& Model() const { return model_; }
 
     StoredValue Value(const PropertyModel& property) const;
-    // Gives every property its new value, then tells the watchers of the properties (OnChange) and
-    // then, for the changes that restructure, of the contexts (OnChanged), each once, outside the
-    // lock. A plain value change leaves the contexts alone: only the property's own views follow it.
-    // Returns the previous values.
+    // Gives every property its new value (and a field's widget the action it shows), then tells the
+    // watchers of the properties (OnChange) and then, for the changes that restructure, of the
+    // contexts (OnChanged), each once, outside the lock. A plain value change leaves the contexts
+    // alone: only the property's own views follow it. Returns the previous values.
     std::vector<StoredValue> ExchangeValues(const std::vector<ValueChange>& changes);
     // Tells the watchers of these properties as if they had changed (an accepted write of the same
     // value); contexts hear nothing.
@@ -99,9 +99,8 @@ public:
     ServiceObject* ExecuteNotification() const { return executeNotification_.Get(); }
     ServiceObject* ProgressNotification() const { return progressNotification_.Get(); }
 
-    // The PDF core library's document, when the host has one for this file.
-    void* PdfDocument() const { return pdfDocument_.load(); }
-    void SetPdfDocument(void* document) { pdfDocument_.store(document); }
+    // The PDF core library's document of this file (the model's), borrowed.
+    PDHandle PdfDocument() const { return model_.pdfDocument.Get(); }
 
 private:
     enum class Direction { Do, Undo, Redo };
@@ -126,7 +125,6 @@ private:
     HostEventSource commandEvents_{host::BLDocument::kEventCount};
     so::Ref executeNotification_;
     so::Ref progressNotification_;
-    std::atomic<void*> pdfDocument_{nullptr};
 };
 
 } // namespace headless

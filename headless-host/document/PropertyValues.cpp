@@ -105,11 +105,48 @@ bool Same(const host::PropFontListData& a, const host::PropFontListData& b) {
 bool Same(const host::CheckRadioCaptionData& a, const host::CheckRadioCaptionData& b) {
     return a.styleFlag == b.styleFlag && a.caption == b.caption;
 }
-bool Same(const host::PDActionDialogPropData& a, const host::PDActionDialogPropData& b) {
-    return a.action == b.action;
+// Every call of the library hands out a new handle: actions are compared by the object they name.
+bool Same(const PdfActionValue& a, const PdfActionValue& b) {
+    return SamePdfObject(a.action.Get(), b.action.Get());
 }
-bool Same(const host::JavaScriptActionDialogPropData& a, const host::JavaScriptActionDialogPropData& b) {
-    return a.action == b.action && a.dialogKind == b.dialogKind && a.text == b.text && a.textSet == b.textSet;
+bool Same(const JavaScriptActionValue& a, const JavaScriptActionValue& b) {
+    return a.dialogKind == b.dialogKind && a.text == b.text && a.textSet == b.textSet &&
+           SamePdfObject(a.action.Get(), b.action.Get());
+}
+
+// The host's own reference to a written action, which must be an action of the property's document.
+PdfRef WrittenAction(const PropertyModel& property, PDHandle handle) {
+    if (handle == nullptr)
+        return {};
+    PdfRef action;
+    try {
+        action = PdfRef::Share(handle);
+    } catch (const PdfCoreError& e) {
+        Refuse(property,
+               std::string("the action handle is not one the PDF core library knows (") + e.what() + ")");
+    }
+    if (!property.pdfDocument)
+        Refuse(property, "its document has no PDF document that the action could belong to");
+    try {
+        if (!SamePdfObject(PdfDocumentOf(handle).Get(), property.pdfDocument.Get()))
+            Refuse(property, "the action belongs to another PDF document");
+        PdfActionType(handle);
+    } catch (const PdfCoreError& e) {
+        Refuse(property, std::string("the handle is not an action (") + e.what() + ")");
+    }
+    return action;
+}
+
+// A record lends its handle for the call; a value made from it keeps a reference of its own.
+PdfRef RecordAction(PDHandle handle) {
+    try {
+        return PdfRef::Share(handle);
+    } catch (const PdfCoreError& e) {
+        throw so::ServiceObjectException(so::kInvalidArgument,
+                                         std::string("The value record's action handle is not one the PDF "
+                                                     "core library knows (") +
+                                             e.what() + ")");
+    }
 }
 
 // Keeps the host's items and flags; takes the chosen entry, which must be an enabled item.
@@ -145,6 +182,10 @@ template <class Record, class Stored>
 Record ToRecord(const Stored& value) {
     if constexpr (std::is_same_v<Stored, std::optional<std::wstring>>)
         return value ? std::make_shared<std::wstring>(*value) : nullptr;
+    else if constexpr (std::is_same_v<Stored, PdfActionValue>)
+        return Record{value.action.Get()};
+    else if constexpr (std::is_same_v<Stored, JavaScriptActionValue>)
+        return Record{value.action.Get(), value.dialogKind, value.text, value.textSet};
     else if constexpr (std::is_same_v<Record, Stored>)
         return value;
     else
@@ -155,6 +196,10 @@ template <class Stored, class Record>
 Stored FromRecord(const Record& record) {
     if constexpr (std::is_same_v<Stored, std::optional<std::wstring>>) {
         return record ? Stored(*record) : std::nullopt;
+    } else if constexpr (std::is_same_v<Stored, PdfActionValue>) {
+        return Stored{RecordAction(record.action)};
+    } else if constexpr (std::is_same_v<Stored, JavaScriptActionValue>) {
+        return Stored{RecordAction(record.action), record.dialogKind, record.text, record.textSet};
     } else if constexpr (std::is_same_v<Record, Stored>) {
         return record;
     } else {
@@ -354,12 +399,13 @@ StoredValue ApplyRecord(const PropertyModel& property, const StoredValue& curren
     case host::ValueKind::BulletsList:
         return ChooseListEntry<host::ParagraphBulletsStyleData>(property, current, record);
     case host::ValueKind::PDAction:
-        return RecordAt<host::PDActionDialogPropData>(record);
+        return PdfActionValue{WrittenAction(property, RecordAt<host::PDActionDialogPropData>(record).action)};
     case host::ValueKind::JavaScriptAction: {
         const auto& written = RecordAt<host::JavaScriptActionDialogPropData>(record);
         if (written.dialogKind > host::JavaScriptActionDialogPropData::kSimplifiedNotation)
             Refuse(property, (boost::format("dialog kind %1% does not exist") % written.dialogKind).str());
-        return written;
+        return JavaScriptActionValue{WrittenAction(property, written.action), written.dialogKind,
+                                     written.text, written.textSet};
     }
     }
     Refuse(property, "its value kind is unknown");
@@ -433,9 +479,9 @@ StoredValue MergeValues(const std::vector<StoredValue>& values, bool& mixed) {
             [](const host::CheckRadioCaptionData& v) -> StoredValue {
                 return host::CheckRadioCaptionData{v.styleFlag, {}};
             },
-            [](const host::PDActionDialogPropData&) -> StoredValue { return host::PDActionDialogPropData{}; },
-            [](const host::JavaScriptActionDialogPropData& v) -> StoredValue {
-                return host::JavaScriptActionDialogPropData{nullptr, v.dialogKind, {}, false};
+            [](const PdfActionValue&) -> StoredValue { return PdfActionValue{}; },
+            [](const JavaScriptActionValue& v) -> StoredValue {
+                return JavaScriptActionValue{{}, v.dialogKind, {}, false};
             },
             [](const auto& list) -> StoredValue {
                 auto merged = list;
@@ -443,6 +489,13 @@ StoredValue MergeValues(const std::vector<StoredValue>& values, bool& mixed) {
                 return merged;
             }},
         values.front());
+}
+
+PDStatus SetWidgetAction(const PropertyModel& property, const StoredValue& value) noexcept {
+    if (!property.widget)
+        return kPDOk;
+    const auto* held = std::get_if<PdfActionValue>(&value);
+    return PDAnnotSetAction(property.widget.Get(), held != nullptr ? held->action.Get() : nullptr);
 }
 
 } // namespace headless

@@ -20,8 +20,9 @@ namespace headless {
 // kind is the value's.
 void WriteRecord(const StoredValue& value, void* record);
 
-// The record as it is, unvalidated (notices of pending values may be outside the limits). Raises
-// ServiceObjectException (3) for a null record or a null shared pointer where one is required.
+// The record as it is, unvalidated (notices of pending values may be outside the limits); an action
+// handle gets a reference of the value's own. Raises ServiceObjectException (3) for a null record, a
+// null shared pointer where one is required, or a handle the PDF core library does not know.
 StoredValue ValueFromRecord(host::ValueKind kind, const void* record);
 
 // A property's value read and written through its BLProperty interface, as the panel does with
@@ -34,13 +35,18 @@ void WriteThrough(ServiceObject* property, const StoredValue& value);
 
 // The value the property gets when `record` is written over `current`: the parts the host owns
 // (limits, list items, flags) stay; the written part is checked against them. Raises
-// ServiceObjectException (3) with a message naming the property when the value does not fit.
+// ServiceObjectException (3) with a message naming the property when the value does not fit, also
+// for an action handle that is not an action of the property's PDF document.
 StoredValue ApplyRecord(const PropertyModel& property, const StoredValue& current, const void* record);
 
-// Equality as a reader sees it: NaN equals NaN.
+// Equality as a reader sees it: NaN equals NaN; actions are equal when they are the same PDF object.
 bool SameValue(const StoredValue& a, const StoredValue& b);
 
 // The value of a multi-selection: the common value, or the kind's no-value form when they differ.
 StoredValue MergeValues(const std::vector<StoredValue>& values, bool& mixed);
+
+// Sets the widget's activation action (/A) to `value` when the property holds it (PropertyModel's
+// `widget`); kPDOk otherwise. Can fail only for an action of another document, which no write lets in.
+PDStatus SetWidgetAction(const PropertyModel& property, const StoredValue& value) noexcept;
 
 } // namespace headless

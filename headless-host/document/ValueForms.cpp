@@ -45,6 +45,11 @@ std::string Utf8(const std::wstring& text) {
     return so::Utf8FromWide(text);
 }
 
+// A script property's action that its script alone describes: one JavaScript action, nothing after it.
+bool IsLoneScript(PDHandle action) {
+    return PdfActionType(action) == kPDActionJavaScript && PdfActionNextCount(action) == 0;
+}
+
 nlohmann::json ListEntryJson(const host::PropListData& list) {
     if (list.selected >= list.items.size())
         return nullptr;
@@ -156,9 +161,9 @@ struct FormReader : JsonReader {
         case host::ValueKind::BulletsList:
             return ListShape<host::ParagraphBulletsStyleData>(value, path);
         case host::ValueKind::PDAction:
-            return host::PDActionDialogPropData{};
+            return PdfActionValue{};
         case host::ValueKind::JavaScriptAction: {
-            host::JavaScriptActionDialogPropData script;
+            JavaScriptActionValue script;
             if (const Json* dialog = Optional(value, "dialog")) {
                 std::string dialogPath = Child(path, "dialog");
                 std::string name = so::Utf8FromWide(Text(*dialog, dialogPath));
@@ -379,18 +384,78 @@ struct FormReader : JsonReader {
         case host::ValueKind::BulletsList:
             return ChooseItem(std::get<host::ParagraphBulletsStyleData>(shape), value, path);
         case host::ValueKind::PDAction:
-            // This host makes no PDF actions from files: a property starts without one.
-            if (!value.is_null())
-                Fail(path, "an action property starts without an action (null)");
-            return host::PDActionDialogPropData{};
-        case host::ValueKind::JavaScriptAction: {
-            auto script = std::get<host::JavaScriptActionDialogPropData>(shape);
-            script.textSet = !value.is_null();
-            script.text = value.is_null() ? std::wstring() : Text(value, path);
-            return script;
-        }
+            if (value.is_null())
+                return PdfActionValue{};
+            if (!value.is_object())
+                Fail(path, "an action is written as its description (an object) or null, found " +
+                               Described(value));
+            return PdfActionValue{BuildAction(property, value, path)};
+        case host::ValueKind::JavaScriptAction:
+            return ScriptValue(property, std::get<JavaScriptActionValue>(shape), value, path);
         }
         Fail(path, "unknown value kind");
+    }
+
+    // The value replaces action and text alike; only the dialog kind is the host's.
+    static JavaScriptActionValue ScriptValue(const PropertyModel& property,
+                                             const JavaScriptActionValue& shape, const Json& value,
+                                             const std::string& path) {
+        JavaScriptActionValue script{{}, shape.dialogKind, {}, false};
+        if (value.is_null())
+            return script;
+        if (value.is_string()) {
+            script.text = Text(value, path);
+            script.textSet = true;
+            return script;
+        }
+        if (!value.is_object())
+            Fail(path, "a script property's value is its text, an object of \"script\", \"action\" and "
+                       "\"text\", or null; found " +
+                           Described(value));
+        CheckKeys(value, path, {"script", "action", "text"});
+        if (value.empty())
+            Fail(path, "an empty object sets nothing: give \"script\" or \"action\", and \"text\" if any (or "
+                       "null for neither)");
+        const Json* scriptText = Optional(value, "script");
+        const Json* action = Optional(value, "action");
+        if (scriptText != nullptr && action != nullptr)
+            Fail(Child(path, "action"), "an action is given by \"script\" or by \"action\", not both");
+        if (scriptText != nullptr) {
+            std::string scriptPath = Child(path, "script");
+            std::wstring text = Text(*scriptText, scriptPath);
+            RequirePdfDocument(property, scriptPath);
+            if (PDActionCreate(property.pdfDocument.Get(), kPDActionJavaScript, script.action.Put(),
+                               text.c_str()) != kPDOk)
+                Fail(scriptPath, PdfLastError());
+        } else if (action != nullptr) {
+            std::string actionPath = Child(path, "action");
+            if (!action->is_object())
+                Fail(actionPath,
+                     "an action is written as its description (an object), found " + Described(*action));
+            script.action = BuildAction(property, *action, actionPath);
+        }
+        if (const Json* text = Optional(value, "text")) {
+            script.text = Text(*text, Child(path, "text"));
+            script.textSet = true;
+        }
+        return script;
+    }
+
+    static void RequirePdfDocument(const PropertyModel& property, const std::string& path) {
+        if (!property.pdfDocument)
+            Fail(path, "there is no PDF document to build the action in");
+    }
+
+    // A description in the PDF core library's JSON form, built in the property's PDF document; a
+    // description the library refuses fails with the library's own words.
+    static PdfRef BuildAction(const PropertyModel& property, const Json& description,
+                              const std::string& path) {
+        RequirePdfDocument(property, path);
+        PdfRef action;
+        const std::string text = description.dump(-1, ' ', false, Json::error_handler_t::replace);
+        if (PDActionCreateFromJson(property.pdfDocument.Get(), text.c_str(), action.Put()) != kPDOk)
+            Fail(path, PdfLastError());
+        return action;
     }
 
     template <class Data>
@@ -455,6 +520,12 @@ std::vector<const char*> PropertyKeys(std::uint32_t typeCode) {
 }
 
 Json ValueJsonOfWord(const PropertyModel& property, const std::string& word) {
+    if (property.kind == host::ValueKind::JavaScriptAction) {
+        // A word that is a JSON object is the object form ({"script": …}); any other word is the text.
+        Json parsed = Json::parse(word, nullptr, false);
+        if (parsed.is_object())
+            return parsed;
+    }
     bool textual = false;
     bool nullable = false;
     switch (property.kind) {
@@ -616,17 +687,30 @@ nlohmann::json ValueToJson(std::uint32_t typeCode, const StoredValue& value) {
                                                           : json();
                    },
                    [](const host::CheckRadioCaptionData& v) -> json { return Utf8(v.caption); },
-                   [](const host::PDActionDialogPropData& v) -> json {
-                       return v.action == nullptr ? json() : json("<action>");
+                   [](const PdfActionValue& v) -> json {
+                       return v.action ? json::parse(DescribePdfAction(v.action.Get())) : json();
                    },
-                   [](const host::JavaScriptActionDialogPropData& v) -> json {
-                       return v.textSet ? json(Utf8(v.text)) : json();
+                   [](const JavaScriptActionValue& v) -> json {
+                       if (v.textSet)
+                           return Utf8(v.text);
+                       if (!v.action)
+                           return nullptr;
+                       if (IsLoneScript(v.action.Get()))
+                           return json{{"script", Utf8(PdfActionScript(v.action.Get()))}};
+                       return json{{"action", json::parse(DescribePdfAction(v.action.Get()))}};
                    },
                    [](const host::PropListData& v) -> json { return ListEntryJson(v); }},
         value);
 }
 
 std::string ValueText(std::uint32_t typeCode, const StoredValue& value) {
+    // An action shows as the library describes it, "type" first, where a JSON object of ours would
+    // sort its keys.
+    if (const auto* held = std::get_if<PdfActionValue>(&value); held != nullptr && held->action)
+        return DescribePdfAction(held->action.Get());
+    if (const auto* script = std::get_if<JavaScriptActionValue>(&value);
+        script != nullptr && !script->textSet && script->action && !IsLoneScript(script->action.Get()))
+        return "{\"action\":" + DescribePdfAction(script->action.Get()) + "}";
     // Replacement of bad UTF-8 cannot happen here: every text went through the conversion library.
     return ValueToJson(typeCode, value).dump();
 }

@@ -25,16 +25,20 @@ std::vector<const char*> PropertyKeys(std::uint32_t typeCode);
 // `json`. Raises JsonPathError at the key at fault (below `path`).
 StoredValue ValueShape(const PropertyModel& property, const nlohmann::json& json, const std::string& path);
 // The value `json` gives, over `shape` (the property's limits and lists); raises JsonPathError at
-// `path` for a value that does not fit.
+// `path` for a value that does not fit. Actions are built in the property's `pdfDocument`; a
+// description the PDF core library refuses fails with its message.
 StoredValue ValueFromJson(const PropertyModel& property, const StoredValue& shape, const nlohmann::json& json,
                           const std::string& path);
 
 // The JSON value a written word stands for (a scenario's or a command line's): for kinds whose value
-// a document file writes as a string, the word itself ("null" where the form has a null); for the
-// others, the word read as JSON. Raises JsonPathError at "/" for a word that is not JSON.
+// a document file writes as a string, the word itself ("null" where the form has a null), except a
+// script property's word that is a JSON object; for the others, the word read as JSON. Raises
+// JsonPathError at "/" for a word that is not JSON.
 nlohmann::json ValueJsonOfWord(const PropertyModel& property, const std::string& word);
 
-// The "value" of a document file for this value; ValueText is its compact text.
+// The "value" of a document file for this value; ValueText is its compact text, in which an action
+// keeps the key order of the PDF core library's description. Raise PdfCoreError when the library
+// cannot describe an action.
 nlohmann::json ValueToJson(std::uint32_t typeCode, const StoredValue& value);
 std::string ValueText(std::uint32_t typeCode, const StoredValue& value);
 

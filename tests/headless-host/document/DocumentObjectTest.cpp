@@ -1,5 +1,6 @@
 // The document and its command stack: the events and tasks around each step, undo and redo,
 // commands of another module, and the PDF document handle.
+#include "host/PdfCore.h"
 #include "host/UIInplacePlugin.h"
 #include "service-common/ServiceObjectCpp.h"
 #include "service-common/ServiceQuery.h"
@@ -197,14 +198,18 @@ TEST_F(BusinessLogicCommands, UnknownCommandOrFlagsAreRefused) {
     EXPECT_EQ(UndoCount(), 0u);
 }
 
-TEST_F(BusinessLogic, PdfDocumentHandleIsGivenOnlyWhenTheHostHasOne) {
-    void* handle = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(so::Call<host::BLDocument::GetPdfDocument>(Document().Get(), &handle), so::kNothingProvided);
-    EXPECT_EQ(handle, nullptr);
-    int pdf = 0;
-    workspace->Document(0).state->SetPdfDocument(&pdf);
-    so::Call<host::BLDocument::GetPdfDocument>(Document().Get(), &handle);
-    EXPECT_EQ(handle, &pdf);
+// The handle is lent: every call gives the document's own, with no reference for the caller.
+TEST_F(BusinessLogic, PdfDocumentIsLentWithOnePagePerPage) {
+    void* first = nullptr;
+    void* second = nullptr;
+    ASSERT_EQ(so::Call<host::BLDocument::GetPdfDocument>(Document().Get(), &first), so::kOk);
+    ASSERT_EQ(so::Call<host::BLDocument::GetPdfDocument>(Document().Get(), &second), so::kOk);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(first, workspace->Document(0).state->PdfDocument());
+    std::uint32_t pages = 0;
+    ASSERT_EQ(PDDocGetPageCount(first, &pages), kPDOk);
+    EXPECT_EQ(pages, 2u);
 }
 
 } // namespace

@@ -215,12 +215,17 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"PDAction",
                   L"Link 1",
                   {L"Events", L"Actions", L"Action"},
-                  ReadChangeWrite<host::PDActionDialogPropData>([](auto& v) {
-                      static int action = 0;
-                      v.action = &action;
-                  }),
+                  [](Fixture& f, ServiceObject* property) {
+                      headless::PdfRef action;
+                      ASSERT_EQ(PDActionCreateFromJson(f.workspace->Document(0).state->PdfDocument(),
+                                                       R"({"type": "Named", "name": "NextPage"})",
+                                                       action.Put()),
+                                kPDOk);
+                      ASSERT_EQ(f.Write(property, host::PDActionDialogPropData{action.Get()}), so::kOk)
+                          << LastErrorMessage();
+                  },
                   "null",
-                  "\"<action>\""},
+                  R"({"type":"Named","name":"NextPage"})"},
         WriteCase{
             "JavaScript",
             L"Name Field",
