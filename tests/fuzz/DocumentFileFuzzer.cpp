@@ -116,6 +116,16 @@ void CheckRefusal(const headless::DocumentFileError& error, std::string_view tex
         Abort(std::string("the refusal names a path that is not in the text: ") + error.what(), text);
 }
 
+// Read back into another document, an action is another PDF object: it is the same when the library
+// describes it the same.
+bool SameReadBack(std::uint32_t typeCode, const headless::StoredValue& first,
+                  const headless::StoredValue& second) {
+    const auto kind = headless::KindOf(first);
+    if (kind == host::ValueKind::PDAction || kind == host::ValueKind::JavaScriptAction)
+        return headless::ValueText(typeCode, first) == headless::ValueText(typeCode, second);
+    return headless::SameValue(first, second);
+}
+
 void CheckSameModel(const headless::DocumentModel& first, const headless::DocumentModel& second,
                     std::string_view text) {
     if (first.name != second.name || first.pageLabels != second.pageLabels ||
@@ -144,7 +154,7 @@ void CheckSameModel(const headless::DocumentModel& first, const headless::Docume
         Abort("the rewritten document differs in its properties", text);
     for (std::size_t i = 0; i < before.size(); ++i)
         if (before[i]->name != after[i]->name || before[i]->typeCode != after[i]->typeCode ||
-            !headless::SameValue(before[i]->value, after[i]->value))
+            !SameReadBack(before[i]->typeCode, before[i]->value, after[i]->value))
             Abort("the value of " + so::Utf8FromWide(before[i]->name) + " changed from " +
                       headless::ValueText(before[i]->typeCode, before[i]->value) + " to " +
                       headless::ValueText(after[i]->typeCode, after[i]->value),
@@ -156,7 +166,7 @@ void CheckSameModel(const headless::DocumentModel& first, const headless::Docume
             Abort("the rewritten document differs in its default settings", text);
         for (std::size_t e = 0; e < entries.size(); ++e)
             if (entries[e].path != again[e].path ||
-                !headless::SameValue(entries[e].original, again[e].original))
+                !SameReadBack(0, entries[e].original, again[e].original)) // the code only tells lists apart
                 Abort("a default value changed", text);
     }
 }
