@@ -689,6 +689,8 @@ void ScenarioRunner::WriteValue(ServiceObject* target, const std::string& word) 
     std::uint8_t noColor = 0;
     so::Call<host::BLProperty::IsNoColorAvailable>(target, &noColor);
     form.noColorAvailable = noColor != 0;
+    // Actions written as descriptions are built in the PDF document of the document being edited.
+    form.pdfDocument = PdfRef::Share(session_.Workspace().Document(ActiveDocument()).state->PdfDocument());
     StoredValue shape;
     try {
         shape = ReadThrough(target);

@@ -1,5 +1,7 @@
 #include "headless-host/document/DocumentWorkspace.h"
 
+#include "host/PdfCore.h"
+
 #include "headless-host/document/DocumentFile.h"
 #include "headless-host/document/DocumentObject.h"
 #include "headless-host/document/DocumentViewObject.h"
@@ -101,6 +103,24 @@ DocumentWorkspace::DocumentWorkspace()
       userOptions_(Make<UserOptionsService>()), mainFrame_(Make<MainFrameObject>(collection_, messageBox_)),
       dialogs_(std::make_shared<DialogScript>()) {
     dialogs_->SetMainFrame(mainFrame_);
+    // A wizard answer is an action the user made in the active document, which owns it.
+    dialogs_->SetActionMaker([this](const std::string& json) -> std::shared_ptr<void> {
+        const std::optional<std::size_t> active = ActiveIndex();
+        if (!active)
+            throw std::invalid_argument("no document view is active to make the action in");
+        PDHandle action = nullptr;
+        if (PDActionCreateFromJson(Document(*active).state->PdfDocument(), json.c_str(), &action) != kPDOk ||
+            action == nullptr) {
+            std::uint32_t length = 0;
+            PDGetLastError(nullptr, &length);
+            std::string message(length + 1, '\0');
+            std::uint32_t size = length + 1;
+            PDGetLastError(message.data(), &size);
+            message.resize(length);
+            throw std::invalid_argument(message);
+        }
+        return std::shared_ptr<void>(action, [](void* made) { PDHandleRelease(made); });
+    });
 }
 
 DocumentWorkspace::~DocumentWorkspace() {

@@ -394,12 +394,12 @@ TEST_F(RunningHost, TheWizardTakesTheQueuedAnswersAndScenariosSeeItsLastRun) {
                     "; expect wizard status none; expect wizard current none"))
         << errors_.str();
 
-    // The PDF core makes no actions from JSON yet: the answer is refused where it is queued.
-    EXPECT_TRUE(Run("expect error \"not available yet\" wizard action '{\"type\":\"URI\"}'"))
+    // A description that makes no action is refused where it is queued, with the library's reason.
+    EXPECT_TRUE(
+        Run("open sample; expect error \"is not an action type\" wizard action '{\"type\":\"Bogus\"}'"))
         << errors_.str();
     EXPECT_FALSE(Run("wizard action '{}'; wizard cancel"));
-    EXPECT_EQ(errors_.str(),
-              "--run:1: wizard: making an action from JSON is not available yet in this host\n");
+    EXPECT_EQ(errors_.str().rfind("--run:1: wizard: PDActionCreateFromJson: ", 0), 0u) << errors_.str();
     EXPECT_EQ(session_->Workspace().Dialogs().PendingWizardAnswers(), 0u) << "the run stopped at the refusal";
 }
 
