@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ASSERT_EQ(f.Write(property, host::PDActionDialogPropData{action.Get()}), so::kOk)
                           << LastErrorMessage();
                   },
-                  "null",
+                  R"({"type":"Hide","hide":false,"fields":["customer.city"]})",
                   R"({"type":"Named","name":"NextPage"})"},
         WriteCase{
             "JavaScript",
