@@ -1,9 +1,11 @@
 #include "headless-host/pdfcore/TextOutput.h"
 
 #include "headless-host/pdfcore/Handles.h"
-#include "host/SupportLibrary.h"
+
+#include <boost/locale/encoding_utf.hpp>
 
 #include <algorithm>
+#include <cwchar>
 #include <limits>
 
 namespace pdfcore {
@@ -33,26 +35,21 @@ void Deliver(std::basic_string_view<Char> text, Char* buffer, std::uint32_t* inO
 } // namespace
 
 std::wstring Utf8ToWide(std::string_view utf8) {
-    if (utf8.size() >= so::kLengthOfNullTerminated)
-        throw Failure(kPDFailure, "the text is too long");
-    const auto sourceLength = static_cast<std::uint32_t>(utf8.size());
-    std::uint32_t length = 0;
-    if (SLConvertUTF8ToUTF16(utf8.data(), sourceLength, nullptr, &length) != 0)
+    try {
+        return boost::locale::conv::utf_to_utf<wchar_t>(utf8.data(), utf8.data() + utf8.size(),
+                                                        boost::locale::conv::stop);
+    } catch (const boost::locale::conv::conversion_error&) {
         throw Failure(kPDFailure, "the text is not valid UTF-8");
-    std::wstring wide(length, L'\0');
-    if (length != 0 && SLConvertUTF8ToUTF16(utf8.data(), sourceLength, wide.data(), &length) != 0)
-        throw Failure(kPDFailure, "the text is not valid UTF-8");
-    return wide;
+    }
 }
 
 std::string WideToUtf8(const wchar_t* text) {
-    std::uint32_t length = 0;
-    if (SLConvertUTF16ToUTF8(text, so::kLengthOfNullTerminated, nullptr, &length) != 0)
+    try {
+        return boost::locale::conv::utf_to_utf<char>(text, text + std::wcslen(text),
+                                                     boost::locale::conv::stop);
+    } catch (const boost::locale::conv::conversion_error&) {
         throw Failure(kPDInvalidArgument, "the text is not valid Unicode");
-    std::string utf8(length, '\0');
-    if (length != 0 && SLConvertUTF16ToUTF8(text, so::kLengthOfNullTerminated, utf8.data(), &length) != 0)
-        throw Failure(kPDInvalidArgument, "the text is not valid Unicode");
-    return utf8;
+    }
 }
 
 void DeliverText(std::wstring_view text, wchar_t* buffer, std::uint32_t* inOutLength) {
