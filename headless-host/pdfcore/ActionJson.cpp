@@ -252,12 +252,11 @@ private:
         return object.isString() ? object.getStringValue() : std::string();
     }
 
-    // A file specification: a string, or a dictionary's Unicode or plain file name.
-    static std::string FileName(QPDFObjectHandle specification) {
-        if (specification.isDictionary())
-            return TextOf(specification.hasKey("/UF") ? specification.getKey("/UF")
-                                                      : specification.getKey("/F"));
-        return TextOf(specification);
+    // Where a file is named: a string, or a dictionary's Unicode or plain file name.
+    static std::string FileName(QPDFObjectHandle named) {
+        if (named.isDictionary())
+            return TextOf(named.hasKey("/UF") ? named.getKey("/UF") : named.getKey("/F"));
+        return TextOf(named);
     }
 
     // Fields are named by their text, or, when they are field dictionaries, by their qualified name.
