@@ -13,6 +13,7 @@ namespace panel {
 
 namespace {
 
+// Text escaped for an attribute or an element's content.
 std::wstring Attribute(const std::wstring& text) {
     return ui::EscapeHtml(text, ui::kEscapeHtmlText);
 }
@@ -45,10 +46,6 @@ void ShowDialogTexts(const ui::Element& root, const action::DialogTexts& texts) 
         button.SetText(texts.button);
     if (ui::Element tip = root.FindFirst(":root .dlg-action-button-tooltip p"))
         tip.SetInnerHtml(so::Utf8FromWide(texts.tooltip));
-}
-
-std::wstring Escaped(const std::wstring& text) {
-    return ui::EscapeHtml(text, ui::kEscapeHtmlText);
 }
 
 } // namespace
@@ -225,11 +222,11 @@ std::wstring PropertyHandler_PDActionDialog::BuildHtmlCode(ServiceObject* proper
     std::optional<std::wstring> name = GetPropertyName(property);
     const host::PDActionDialogPropData record = ReadRecord<host::PDActionDialogPropData>(property);
     const action::DialogTexts texts =
-        action::DialogTextsOf(Escaped(pdf::ActionSummary(record.action)), SetText());
+        action::DialogTextsOf(Attribute(pdf::ActionSummary(record.action)), SetText());
     ui::TemplatesPreprocessor fill =
         BeginFill(L"property-dlg-action.template.htm", property, name ? &*name : nullptr);
     fill.AddRule(L"PROPERTY_VALUE", ui::RuleAction::Replace, texts.tooltip);
-    fill.AddRule(L"BUTTON_DISP_NAME", ui::RuleAction::Replace, Escaped(texts.button));
+    fill.AddRule(L"BUTTON_DISP_NAME", ui::RuleAction::Replace, Attribute(texts.button));
     return fill.Do();
 }
 
@@ -280,7 +277,7 @@ void PropertyHandler_PDActionDialog::OnPropChange() {
         return;
     const host::PDActionDialogPropData record = ReadRecord<host::PDActionDialogPropData>(property.Get());
     ShowDialogTexts(AttachedElement(),
-                    action::DialogTextsOf(Escaped(pdf::ActionSummary(record.action)), SetText()));
+                    action::DialogTextsOf(Attribute(pdf::ActionSummary(record.action)), SetText()));
     FireEvent(PROP_VIEW_REFRESHED);
 }
 
@@ -291,11 +288,11 @@ std::wstring PropertyHandler_JavaScriptActionDialog::BuildHtmlCode(ServiceObject
     const auto record = ReadRecord<host::JavaScriptActionDialogPropData>(property);
     // The text is the user's (a script, a calculation): shown as text, so "a<b" stays "a<b".
     const action::DialogTexts texts =
-        action::DialogTextsOf(Escaped(action::ScriptSummary(record)), L"&nbsp;");
+        action::DialogTextsOf(Attribute(action::ScriptSummary(record)), L"&nbsp;");
     ui::TemplatesPreprocessor fill =
         BeginFill(L"property-dlg-action.template.htm", property, name ? &*name : nullptr);
     fill.AddRule(L"PROPERTY_VALUE", ui::RuleAction::Replace, texts.tooltip);
-    fill.AddRule(L"BUTTON_DISP_NAME", ui::RuleAction::Replace, Escaped(texts.button));
+    fill.AddRule(L"BUTTON_DISP_NAME", ui::RuleAction::Replace, Attribute(texts.button));
     return fill.Do();
 }
 
@@ -432,7 +429,7 @@ void PropertyHandler_JavaScriptActionDialog::OnPropChange() {
     if (!property || !AttachedElement().FindFirst(".prop-view-dlg-action"))
         return;
     const auto record = ReadRecord<host::JavaScriptActionDialogPropData>(property.Get());
-    ShowDialogTexts(AttachedElement(), action::DialogTextsOf(Escaped(action::ScriptSummary(record)), L""));
+    ShowDialogTexts(AttachedElement(), action::DialogTextsOf(Attribute(action::ScriptSummary(record)), L""));
     FireEvent(PROP_VIEW_REFRESHED);
 }
 
