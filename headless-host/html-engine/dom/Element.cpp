@@ -3,6 +3,7 @@
 
 #include "headless-host/html-engine/dom/AsciiText.h"
 #include "headless-host/html-engine/dom/Text.h"
+#include "headless-host/html-engine/dom/TreeIndex.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -14,7 +15,8 @@ Element::Element(Key, std::string tagName) : Node(NodeType::Element), tagName_(s
 
 // Children are released from a work list instead of by the recursive chain of destructors, so
 // that destroying a very deep tree cannot overflow the stack. Children kept alive by outside
-// handles survive as roots of their own trees, with their parent link cleared.
+// handles survive as roots of their own trees, with their parent link cleared (and, when this root
+// owned the tree's index, without it).
 Element::~Element() {
     std::vector<std::shared_ptr<Node>> pending = std::move(children_);
     while (!pending.empty()) {
@@ -22,6 +24,9 @@ Element::~Element() {
         pending.pop_back();
         node->parent_ = nullptr;
         node->indexInParent_ = 0;
+        if (ownedTreeIndex_ && node->IsElement() && node.use_count() > 1) {
+            static_cast<Element&>(*node).ForgetTreeIndex();
+        }
         if (node->IsElement() && node.use_count() == 1) {
             auto& element = static_cast<Element&>(*node);
             for (auto& child : element.children_) {
@@ -46,13 +51,23 @@ const std::string* Element::GetAttribute(std::string_view name) const {
 }
 
 void Element::SetAttribute(std::string_view name, std::string value) {
+    classSummaryValid_ = false;
     for (auto& attribute : attributes_) {
         if (EqualsAsciiCaseInsensitive(attribute.name, name)) {
+            if (treeIndex_) {
+                treeIndex_->RemoveAttribute(*this, attribute, true);
+            }
             attribute.value = std::move(value);
+            if (treeIndex_) {
+                treeIndex_->AddAttribute(*this, attribute, true);
+            }
             return;
         }
     }
     attributes_.push_back({ToAsciiLower(name), std::move(value)});
+    if (treeIndex_) {
+        treeIndex_->AddAttribute(*this, attributes_.back(), false);
+    }
 }
 
 bool Element::RemoveAttribute(std::string_view name) {
@@ -62,11 +77,17 @@ bool Element::RemoveAttribute(std::string_view name) {
     if (it == attributes_.end()) {
         return false;
     }
+    if (treeIndex_) {
+        treeIndex_->RemoveAttribute(*this, *it, false);
+    }
     attributes_.erase(it);
+    classSummaryValid_ = false;
     return true;
 }
 
 void Element::AddMissingAttributes(std::vector<Attribute> attributes) {
+    classSummaryValid_ = false;
+    const std::size_t oldCount = attributes_.size();
     constexpr std::size_t kLinearSearchLimit = 16;
     if (attributes_.size() + attributes.size() <= kLinearSearchLimit) {
         for (auto& attribute : attributes) {
@@ -74,18 +95,23 @@ void Element::AddMissingAttributes(std::vector<Attribute> attributes) {
                 attributes_.push_back(std::move(attribute));
             }
         }
-        return;
+    } else {
+        // The views point into attributes_, which the reservation keeps from moving.
+        attributes_.reserve(attributes_.size() + attributes.size());
+        std::unordered_set<std::string_view> present;
+        for (const auto& attribute : attributes_) {
+            present.insert(attribute.name);
+        }
+        for (auto& attribute : attributes) {
+            if (!present.contains(attribute.name)) {
+                attributes_.push_back(std::move(attribute));
+                present.insert(attributes_.back().name);
+            }
+        }
     }
-    // The views point into attributes_, which the reservation keeps from moving.
-    attributes_.reserve(attributes_.size() + attributes.size());
-    std::unordered_set<std::string_view> present;
-    for (const auto& attribute : attributes_) {
-        present.insert(attribute.name);
-    }
-    for (auto& attribute : attributes) {
-        if (!present.contains(attribute.name)) {
-            attributes_.push_back(std::move(attribute));
-            present.insert(attributes_.back().name);
+    if (treeIndex_) {
+        for (std::size_t i = oldCount; i < attributes_.size(); ++i) {
+            treeIndex_->AddAttribute(*this, attributes_[i], false);
         }
     }
 }
@@ -113,6 +139,65 @@ bool Element::HasClass(std::string_view className) const {
         }
     }
     return false;
+}
+
+namespace {
+
+template <typename Visit>
+void ForEachClass(std::string_view list, Visit visit) {
+    std::size_t at = 0;
+    while (at < list.size()) {
+        while (at < list.size() && IsAsciiWhitespace(list[at])) {
+            ++at;
+        }
+        std::size_t end = at;
+        while (end < list.size() && !IsAsciiWhitespace(list[end])) {
+            ++end;
+        }
+        if (end > at) {
+            visit(list.substr(at, end - at));
+        }
+        at = end;
+    }
+}
+
+// Cheap rather than thorough: the summary only has to tell the usual classes of a page apart, and
+// a false positive costs one look at the attribute.
+std::uint64_t ClassBit(std::string_view className) {
+    if (className.empty()) {
+        return 0;
+    }
+    const auto at = [className](std::size_t i) { return static_cast<unsigned char>(className[i]); };
+    const std::size_t mixed =
+        className.size() * 7 + at(0) * 3 + at(className.size() / 2) * 11 + at(className.size() - 1) * 5;
+    return std::uint64_t{1} << (mixed & 63);
+}
+
+} // namespace
+
+bool Element::HasClassQuickly(std::string_view className) const {
+    if (!classSummaryValid_) {
+        classSummary_ = 0;
+        classesAt_ = attributes_.size();
+        for (std::size_t i = 0; i < attributes_.size(); ++i) {
+            if (EqualsAsciiCaseInsensitive(attributes_[i].name, "class")) {
+                classesAt_ = i;
+                break;
+            }
+        }
+        if (classesAt_ < attributes_.size()) {
+            ForEachClass(attributes_[classesAt_].value,
+                         [this](std::string_view name) { classSummary_ |= ClassBit(name); });
+        }
+        classSummaryValid_ = true;
+    }
+    if ((classSummary_ & ClassBit(className)) == 0) {
+        return false;
+    }
+    bool found = false;
+    ForEachClass(attributes_[classesAt_].value,
+                 [&](std::string_view name) { found = found || name == className; });
+    return found;
 }
 
 bool Element::SetState(std::uint32_t bitsToSet, std::uint32_t bitsToClear) {
@@ -159,10 +244,19 @@ void Element::InsertChild(std::size_t index, std::shared_ptr<Node> child) {
         }
         oldParent->Detach(*child);
     }
+    Element* element = child->IsElement() ? static_cast<Element*>(child.get()) : nullptr;
+    if (element && element->ownedTreeIndex_) {
+        // A tree joining another one gives up its own index: only roots own one.
+        element->ForgetTreeIndex();
+        element->ownedTreeIndex_.reset();
+    }
     index = std::min(index, children_.size());
     child->parent_ = this;
     children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(index), std::move(child));
     Renumber(index);
+    if (element && treeIndex_) {
+        treeIndex_->AddSubtree(*element);
+    }
 }
 
 std::shared_ptr<Node> Element::RemoveChild(Node& child) {
@@ -176,6 +270,9 @@ std::shared_ptr<Node> Element::RemoveChild(Node& child) {
 
 void Element::RemoveAllChildren() {
     // Each child's links are cleared before it may die, so that outside handles stay consistent.
+    if (treeIndex_) {
+        treeIndex_->RemoveSubtrees(children_);
+    }
     std::vector<std::shared_ptr<Node>> removed = std::move(children_);
     children_.clear();
     for (auto& node : removed) {
@@ -201,6 +298,27 @@ void Element::SetTextContent(std::string_view text) {
     }
 }
 
+TreeIndex& Element::IndexOfTree() {
+    if (treeIndex_) {
+        return *treeIndex_;
+    }
+    Element* root = this;
+    while (root->Parent()) {
+        root = root->Parent();
+    }
+    root->ownedTreeIndex_ = std::make_unique<TreeIndex>(*root);
+    return *root->ownedTreeIndex_;
+}
+
+void Element::ForgetTreeIndex() {
+    treeIndex_ = nullptr;
+    for (Node* node = NextInTreeOrder(*this, *this); node; node = NextInTreeOrder(*node, *this)) {
+        if (node->IsElement()) {
+            static_cast<Element&>(*node).treeIndex_ = nullptr;
+        }
+    }
+}
+
 void Element::Renumber(std::size_t fromIndex) {
     for (std::size_t i = fromIndex; i < children_.size(); ++i) {
         children_[i]->indexInParent_ = i;
@@ -209,6 +327,9 @@ void Element::Renumber(std::size_t fromIndex) {
 
 void Element::Detach(Node& child) {
     const std::size_t index = child.indexInParent_;
+    if (treeIndex_ && child.IsElement()) {
+        treeIndex_->RemoveSubtree(static_cast<Element&>(child));
+    }
     // Keep the node alive until its links are cleared: the vector may hold its last reference.
     std::shared_ptr<Node> keepAlive = std::move(children_[index]);
     children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(index));

@@ -11,6 +11,8 @@
 
 namespace html {
 
+class TreeIndex;
+
 struct Attribute {
     std::string name; // lower-case
     std::string value;
@@ -47,6 +49,9 @@ public:
     const std::string& Id() const;
     // Whether `className` is one of the whitespace-separated tokens of the "class" attribute.
     bool HasClass(std::string_view className) const;
+    // The same answer from a one-word summary of the classes, remembered until the attributes
+    // change: most tests are misses, and most misses need no look at the attribute.
+    bool HasClassQuickly(std::string_view className) const;
 
     std::uint32_t State() const { return state_; }
     // Clears `bitsToClear`, then sets `bitsToSet`. Returns whether the state changed.
@@ -68,14 +73,28 @@ public:
     // Replaces all children by one text node (by none for an empty text).
     void SetTextContent(std::string_view text);
 
+    // The index of this element's tree, built at the tree's root the first time it is asked for and
+    // kept up to date from then on. Valid while the element stays in that tree.
+    TreeIndex& IndexOfTree();
+
 private:
+    friend class TreeIndex;
+
     void Renumber(std::size_t fromIndex);
     void Detach(Node& child);
+    // This element and its descendants stop pointing to an index (theirs is gone or not theirs).
+    void ForgetTreeIndex();
 
     std::string tagName_;
     std::vector<Attribute> attributes_;
     std::uint32_t state_ = 0;
     std::vector<std::shared_ptr<Node>> children_;
+    TreeIndex* treeIndex_ = nullptr;            // of the tree this element is in, if it has one
+    std::unique_ptr<TreeIndex> ownedTreeIndex_; // on the root of an indexed tree only
+    bool leavingTreeIndex_ = false;             // marked for removal while the index compacts
+    mutable bool classSummaryValid_ = false;
+    mutable std::uint64_t classSummary_ = 0; // a bit per class, chosen by a hash of its name
+    mutable std::size_t classesAt_ = 0;      // the position of the "class" attribute, if any
 };
 
 } // namespace html

@@ -6,6 +6,8 @@
 #include "headless-host/html-engine/dom/ElementState.h"
 #include "headless-host/html-engine/dom/Text.h"
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -107,7 +109,7 @@ bool IsEmpty(const Element& element) {
 }
 
 // Everything but pseudo-classes, which need the matcher's state.
-bool MatchesSimple(const SimpleSelector& selector, const Element& element) {
+bool MatchesSimple(const SimpleSelector& selector, const Element& element, bool quickClasses) {
     switch (selector.kind) {
     case SimpleSelector::Kind::Universal:
         return true;
@@ -116,11 +118,37 @@ bool MatchesSimple(const SimpleSelector& selector, const Element& element) {
     case SimpleSelector::Kind::Id:
         return element.Id() == selector.name;
     case SimpleSelector::Kind::Class:
-        return element.HasClass(selector.name);
+        return quickClasses ? element.HasClassQuickly(selector.name) : element.HasClass(selector.name);
     case SimpleSelector::Kind::Attribute:
         return MatchesAttribute(selector, element);
     case SimpleSelector::Kind::PseudoClass:
         break;
+    }
+    return false;
+}
+
+bool HasSiblingCombinator(const ComplexSelector& selector);
+
+} // namespace
+
+bool HasSiblingCombinator(const SelectorList& selectors) {
+    return std::any_of(selectors.selectors.begin(), selectors.selectors.end(),
+                       [](const ComplexSelector& selector) { return HasSiblingCombinator(selector); });
+}
+
+namespace {
+
+bool HasSiblingCombinator(const ComplexSelector& selector) {
+    for (const auto& compound : selector.compounds) {
+        if (compound.combinator == Combinator::NextSibling ||
+            compound.combinator == Combinator::SubsequentSibling) {
+            return true;
+        }
+        for (const auto& simple : compound.simpleSelectors) {
+            if (simple.argument && HasSiblingCombinator(*simple.argument)) {
+                return true;
+            }
+        }
     }
     return false;
 }
@@ -206,6 +234,9 @@ SelectorMatcher::MatchResult SelectorMatcher::Search(const ComplexSelector& sele
     };
     MatchResult outcome =
         upward ? MatchResult::NotMatchedGlobally : MatchResult::NotMatchedAndRestartFromClosestDescendant;
+    if (!options_.rememberSearches) {
+        return SearchRecent(selector, index, start, scope);
+    }
     std::vector<const Element*> passed;
     for (const Element* candidate = start; candidate;
          candidate = upward ? candidate->Parent() : candidate->PreviousElementSibling()) {
@@ -226,6 +257,50 @@ SelectorMatcher::MatchResult SelectorMatcher::Search(const ComplexSelector& sele
     return outcome;
 }
 
+// Search without the memo table: the outcomes go into a small table that forgets on collisions.
+// Tests run in document order, so neighbours share most of their searches and most lookups hit.
+SelectorMatcher::MatchResult SelectorMatcher::SearchRecent(const ComplexSelector& selector, std::size_t index,
+                                                           const Element* start, const Element& scope) {
+    const bool upward = selector.compounds[index].combinator == Combinator::Descendant;
+    if (recentSearches_.empty()) {
+        recentSearches_.resize(kRecentSearches);
+    }
+    // Elements are aligned, so the low bits of their addresses say nothing: take the high bits of
+    // a product instead.
+    auto slotOf = [this](const SearchKey& key) -> RecentSearch& {
+        const auto bits = reinterpret_cast<std::uintptr_t>(key.start) ^
+                          (reinterpret_cast<std::uintptr_t>(key.selector) + key.index);
+        return recentSearches_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kRecentSearchBits)];
+    };
+    MatchResult outcome =
+        upward ? MatchResult::NotMatchedGlobally : MatchResult::NotMatchedAndRestartFromClosestDescendant;
+    constexpr std::size_t kRememberedPerSearch = 16;
+    std::array<const Element*, kRememberedPerSearch> passed;
+    std::size_t passedCount = 0;
+    for (const Element* candidate = start; candidate;
+         candidate = upward ? candidate->Parent() : candidate->PreviousElementSibling()) {
+        const SearchKey key{&selector, index, candidate};
+        if (const RecentSearch& recent = slotOf(key); recent.key == key) {
+            outcome = recent.result;
+            break;
+        }
+        if (passedCount < passed.size()) {
+            passed[passedCount++] = candidate;
+        }
+        const MatchResult result = MatchFrom(selector, index - 1, *candidate, scope);
+        if (result == MatchResult::Matched || result == MatchResult::NotMatchedGlobally ||
+            (!upward && result == MatchResult::NotMatchedAndRestartFromClosestDescendant)) {
+            outcome = result;
+            break;
+        }
+    }
+    for (std::size_t i = 0; i < passedCount; ++i) {
+        const SearchKey key{&selector, index, passed[i]};
+        slotOf(key) = {key, outcome};
+    }
+    return outcome;
+}
+
 std::size_t SelectorMatcher::SearchKeyHash::operator()(const SearchKey& key) const {
     const std::size_t h1 = std::hash<const void*>{}(key.selector);
     const std::size_t h2 = std::hash<const void*>{}(key.start);
@@ -237,7 +312,7 @@ bool SelectorMatcher::MatchesCompound(const CompoundSelector& compound, const El
     for (const auto& simple : compound.simpleSelectors) {
         const bool matched = simple.kind == SimpleSelector::Kind::PseudoClass
                                  ? MatchesPseudoClass(simple, element, scope)
-                                 : MatchesSimple(simple, element);
+                                 : MatchesSimple(simple, element, !options_.rememberSearches);
         if (!matched) {
             return false;
         }
@@ -253,6 +328,54 @@ bool SelectorMatcher::MatchesPseudoClass(const SimpleSelector& selector, const E
                                 kind != PseudoClass::State;
     if (countsSiblings && !element.Parent()) {
         return false; // a root has no siblings, so it is no first, last or nth child
+    }
+    // Without the memo tables, positions among a few siblings are counted on the spot.
+    constexpr std::size_t kCountOnTheSpotLimit = 32;
+    if (countsSiblings && !options_.rememberSearches &&
+        element.Parent()->Children().size() <= kCountOnTheSpotLimit) {
+        const auto& siblings = element.Parent()->Children();
+        auto count = [&element, &siblings](bool fromEnd, bool ofType) {
+            const std::size_t self = element.IndexInParent();
+            const std::size_t begin = fromEnd ? self + 1 : 0;
+            const std::size_t end = fromEnd ? siblings.size() : self;
+            std::int64_t position = 1;
+            for (std::size_t i = begin; i < end; ++i) {
+                const Node& node = *siblings[i];
+                if (node.IsElement() &&
+                    (!ofType || static_cast<const Element&>(node).TagName() == element.TagName())) {
+                    ++position;
+                }
+            }
+            return position;
+        };
+        switch (selector.pseudoClass) {
+        case PseudoClass::FirstChild:
+            return count(false, false) == 1;
+        case PseudoClass::LastChild:
+            return count(true, false) == 1;
+        case PseudoClass::OnlyChild:
+            return count(false, false) == 1 && count(true, false) == 1;
+        case PseudoClass::NthChild:
+            return MatchesNth(selector.nth, count(false, false));
+        case PseudoClass::NthLastChild:
+            return MatchesNth(selector.nth, count(true, false));
+        case PseudoClass::FirstOfType:
+            return count(false, true) == 1;
+        case PseudoClass::LastOfType:
+            return count(true, true) == 1;
+        case PseudoClass::OnlyOfType:
+            return count(false, true) == 1 && count(true, true) == 1;
+        case PseudoClass::NthOfType:
+            return MatchesNth(selector.nth, count(false, true));
+        case PseudoClass::NthLastOfType:
+            return MatchesNth(selector.nth, count(true, true));
+        case PseudoClass::Root:
+        case PseudoClass::Not:
+        case PseudoClass::Empty:
+        case PseudoClass::Enabled:
+        case PseudoClass::State:
+            break;
+        }
     }
     switch (selector.pseudoClass) {
     case PseudoClass::Root:

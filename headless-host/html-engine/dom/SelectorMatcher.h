@@ -7,10 +7,23 @@
 #include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace html {
 
 class Element;
+
+struct SelectorMatcherOptions {
+    // Remember the outcome of every descendant and sibling search, and the sibling positions of
+    // every parent seen. That keeps any selector linear in the tree's size but costs allocations on
+    // each test. Without it, a selector with no sibling combinator (see HasSiblingCombinator) is
+    // still cheap: its searches only climb ancestors and stop at the first final outcome; positions
+    // are counted on the spot among a few siblings. The results are the same either way.
+    bool rememberSearches = true;
+};
+
+// Whether `a + b` or `a ~ b` occurs in the selectors, in :not() arguments included.
+bool HasSiblingCombinator(const SelectorList& selectors);
 
 // One matcher serves a series of tests on a tree that does not change meanwhile (one query). A
 // query's work is linear in the tree's size for any selector: a failed descendant or sibling
@@ -21,7 +34,8 @@ class SelectorMatcher {
 public:
     // `scope` is the element ":root" stands for; without one it is the root of each tested
     // element's tree.
-    explicit SelectorMatcher(const Element* scope = nullptr) : scope_(scope) {}
+    explicit SelectorMatcher(const Element* scope = nullptr, SelectorMatcherOptions options = {})
+        : scope_(scope), options_(options) {}
 
     bool Matches(const SelectorList& selectors, const Element& element);
     bool Matches(const ComplexSelector& selector, const Element& element);
@@ -55,14 +69,25 @@ private:
                           const Element& scope);
     MatchResult Search(const ComplexSelector& selector, std::size_t index, const Element* start,
                        const Element& scope);
+    MatchResult SearchRecent(const ComplexSelector& selector, std::size_t index, const Element* start,
+                             const Element& scope);
     bool MatchesCompound(const CompoundSelector& compound, const Element& element, const Element& scope);
     bool MatchesPseudoClass(const SimpleSelector& selector, const Element& element, const Element& scope);
     const SiblingPosition& PositionOf(const Element& element);
 
     const Element* scope_;
+    SelectorMatcherOptions options_;
     std::unordered_set<const Element*> indexedParents_;
     std::unordered_map<const Element*, SiblingPosition> positions_;
     std::unordered_map<SearchKey, MatchResult, SearchKeyHash> searches_;
+
+    struct RecentSearch {
+        SearchKey key{};
+        MatchResult result{};
+    };
+    static constexpr unsigned kRecentSearchBits = 7;
+    static constexpr std::size_t kRecentSearches = std::size_t{1} << kRecentSearchBits;
+    std::vector<RecentSearch> recentSearches_; // sized on first use
 };
 
 } // namespace html

@@ -10,6 +10,15 @@ namespace html {
 class Element;
 struct SelectorList;
 
+// How QueryAll and QueryFirst find their elements; the results do not depend on it.
+struct QueryOptions {
+    // Take the candidates from the tree's index (see TreeIndex) by the subject's id, class,
+    // attribute or tag, and match without the matcher's memo tables where the selector allows.
+    // Without it every descendant of the scope goes through a remembering SelectorMatcher: the
+    // reference the indexed path is tested against.
+    bool useIndex = true;
+};
+
 // The overloads taking text parse it through SelectorCache::Shared() and throw SelectorError for
 // an invalid selector. In all of them ":root" stands for the scope: the element the query runs
 // on, or for Matches and Closest without a scope, the root of the element's tree.
@@ -17,11 +26,12 @@ struct SelectorList;
 // Every descendant of `scope` (not `scope` itself) that matches, in document order. Compounds
 // left of the subject may match ancestors of the scope, as in querySelectorAll.
 std::vector<std::shared_ptr<Element>> QueryAll(Element& scope, std::string_view selector);
-std::vector<std::shared_ptr<Element>> QueryAll(Element& scope, const SelectorList& selector);
+std::vector<std::shared_ptr<Element>> QueryAll(Element& scope, const SelectorList& selector,
+                                               QueryOptions options = {});
 
 // The first such descendant, or null.
 std::shared_ptr<Element> QueryFirst(Element& scope, std::string_view selector);
-std::shared_ptr<Element> QueryFirst(Element& scope, const SelectorList& selector);
+std::shared_ptr<Element> QueryFirst(Element& scope, const SelectorList& selector, QueryOptions options = {});
 
 bool Matches(const Element& element, std::string_view selector, const Element* scope = nullptr);
 bool Matches(const Element& element, const SelectorList& selector, const Element* scope = nullptr);

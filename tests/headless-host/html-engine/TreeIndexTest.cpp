@@ -1,0 +1,124 @@
+// The per-tree index and the queries that use it: its lists follow every kind of mutation in
+// document order, and indexed queries find exactly what the reference walk finds.
+#include "headless-host/html-engine/dom/TreeIndex.h"
+#include "headless-host/html-engine/dom/Element.h"
+#include "headless-host/html-engine/dom/MarkupParser.h"
+#include "headless-host/html-engine/dom/SelectorQuery.h"
+#include "tests/headless-host/html-engine/RandomDom.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace html {
+namespace {
+
+std::vector<Element*> ElementsOf(Element& root) {
+    std::vector<Element*> elements{&root};
+    for (Node* node = NextInTreeOrder(root, root); node; node = NextInTreeOrder(*node, root)) {
+        if (node->IsElement()) {
+            elements.push_back(static_cast<Element*>(node));
+        }
+    }
+    return elements;
+}
+
+// What each list of the index should hold, from a walk of the tree.
+void ExpectListsMatchTree(Element& root) {
+    TreeIndex& index = root.IndexOfTree();
+    const auto elements = ElementsOf(root);
+    auto expectList = [&](TreeIndex::Key key, std::string_view name, auto has) {
+        std::vector<Element*> expected;
+        std::copy_if(elements.begin(), elements.end(), std::back_inserter(expected), has);
+        const std::vector<Element*>* list = index.Find(key, name);
+        EXPECT_EQ(list ? *list : std::vector<Element*>{}, expected) << "list " << name;
+        EXPECT_TRUE(!list || !list->empty()) << "empty list " << name << " kept";
+    };
+    for (const char* name : {"a", "b", "c", "d", "a-b"}) {
+        expectList(TreeIndex::Key::Class, name, [name](Element* e) { return e->HasClass(name); });
+    }
+    for (const char* name : {"x", "y", "z"}) {
+        expectList(TreeIndex::Key::Id, name, [name](Element* e) { return e->Id() == name; });
+    }
+    for (const char* name : {"name", "lv", "id", "class"}) {
+        expectList(TreeIndex::Key::Attribute, name, [name](Element* e) { return e->HasAttribute(name); });
+    }
+    for (const char* name : {"div", "span", "p", "li"}) {
+        expectList(TreeIndex::Key::Tag, name, [name](Element* e) { return e->TagName() == name; });
+    }
+}
+
+// Trees, mutations, scopes and selectors drawn from a fixed seed: a few thousand comparisons.
+TEST(TreeIndex, IndexedQueriesAgreeWithTheReferenceThroughMutations) {
+    std::mt19937 random(20240607);
+    testing::RandomDom dom(
+        [&random](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); });
+    std::size_t comparisons = 0;
+    for (int round = 0; round < 150; ++round) {
+        std::vector<std::shared_ptr<Element>> roots{dom.MakeTree(1 + random() % 40)};
+        for (int step = 0; step < 8; ++step) {
+            dom.Mutate(roots);
+            for (const auto& root : roots) {
+                const auto elements = ElementsOf(*root);
+                for (int query = 0; query < 3; ++query) {
+                    Element& scope = *elements[random() % elements.size()];
+                    const std::string text = dom.Selector();
+                    std::shared_ptr<const SelectorList> selector;
+                    try {
+                        selector = std::make_shared<SelectorList>(SelectorParser::Parse(text));
+                    } catch (const SelectorError&) {
+                        continue;
+                    }
+                    const std::string difference = testing::CompareWithReference(scope, *selector);
+                    ASSERT_EQ(difference, "") << text << " on <" << scope.TagName() << "> in round " << round;
+                    ++comparisons;
+                }
+                ExpectListsMatchTree(*root);
+            }
+        }
+    }
+    EXPECT_GT(comparisons, 2000u);
+}
+
+TEST(TreeIndex, RemovedSubtreeGetsItsOwnIndexAndGivesItUpWhenInsertedAgain) {
+    Document document = MarkupParser().ParseDocument(
+        "<div class=a><p class=b id=x></p></div><div class=b><span class=b></span></div>");
+    Element& root = *document.Root();
+    ASSERT_EQ(QueryAll(root, ".b").size(), 3u);
+    auto second = QueryAll(root, "div.b").front();
+    second->Remove();
+    EXPECT_EQ(QueryAll(root, ".b").size(), 1u);
+    EXPECT_EQ(QueryAll(*second, ".b").size(), 1u); // the span: a scope never finds itself
+    ExpectListsMatchTree(*second);
+    // Through a parent without index: the subtree must not keep pointing to the index it gave up.
+    auto holder = Element::Create("div");
+    holder->AppendChild(second);
+    second->SetAttribute("class", "b d");
+    auto first = QueryFirst(root, ".a");
+    first->InsertChild(0, second);
+    second->SetAttribute("class", "c");
+    ExpectListsMatchTree(root);
+    const auto found = QueryAll(root, ".b, .c");
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0], second); // moved before the <p>
+    EXPECT_EQ(found[1]->TagName(), "span");
+    EXPECT_EQ(found[2]->Id(), "x");
+}
+
+TEST(TreeIndex, SurvivorsOfADyingIndexedRootAreQueriedOnTheirOwn) {
+    std::shared_ptr<Element> survivor;
+    {
+        Document document =
+            MarkupParser().ParseDocument("<div class=a><p class=a><span class=a></span></p></div>");
+        ASSERT_EQ(QueryAll(*document.Root(), ".a").size(), 3u);
+        survivor = QueryFirst(*document.Root(), "p");
+    }
+    EXPECT_EQ(survivor->Parent(), nullptr);
+    EXPECT_EQ(QueryAll(*survivor, ".a").size(), 1u);
+    survivor->AppendChild(Element::Create("b"));
+    survivor->Children().back()->Remove();
+    ExpectListsMatchTree(*survivor);
+}
+
+} // namespace
+} // namespace html
