@@ -6,6 +6,7 @@
 #include "headless-host/html-engine/dom/TreeIndex.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -89,7 +90,20 @@ void Element::AddMissingAttributes(std::vector<Attribute> attributes) {
     classSummaryValid_ = false;
     const std::size_t oldCount = attributes_.size();
     constexpr std::size_t kLinearSearchLimit = 16;
-    if (attributes_.size() + attributes.size() <= kLinearSearchLimit) {
+    auto hasDuplicates = [&attributes] {
+        for (std::size_t i = 1; i < attributes.size(); ++i) {
+            for (std::size_t j = 0; j < i; ++j) {
+                if (EqualsAsciiCaseInsensitive(attributes[i].name, attributes[j].name)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    if (attributes_.empty() && attributes.size() <= kLinearSearchLimit && !hasDuplicates()) {
+        // A new element, as the parser makes them: the list is taken as it is.
+        attributes_ = std::move(attributes);
+    } else if (attributes_.size() + attributes.size() <= kLinearSearchLimit) {
         for (auto& attribute : attributes) {
             if (!HasAttribute(attribute.name)) {
                 attributes_.push_back(std::move(attribute));
@@ -176,23 +190,30 @@ std::uint64_t ClassBit(std::string_view className) {
 } // namespace
 
 bool Element::HasClassQuickly(std::string_view className) const {
+    // Past this position the summary is not kept, and every test looks at the attribute.
+    constexpr std::size_t kUnsummarized = UINT16_MAX;
     if (!classSummaryValid_) {
         classSummary_ = 0;
-        classesAt_ = attributes_.size();
+        classesAt_ = 0;
         for (std::size_t i = 0; i < attributes_.size(); ++i) {
             if (EqualsAsciiCaseInsensitive(attributes_[i].name, "class")) {
-                classesAt_ = i;
+                classesAt_ = static_cast<std::uint16_t>(std::min(i, kUnsummarized));
+                classSummary_ = ~std::uint64_t{0};
+                if (i < kUnsummarized) {
+                    classSummary_ = 0;
+                    ForEachClass(attributes_[i].value,
+                                 [this](std::string_view name) { classSummary_ |= ClassBit(name); });
+                }
                 break;
             }
-        }
-        if (classesAt_ < attributes_.size()) {
-            ForEachClass(attributes_[classesAt_].value,
-                         [this](std::string_view name) { classSummary_ |= ClassBit(name); });
         }
         classSummaryValid_ = true;
     }
     if ((classSummary_ & ClassBit(className)) == 0) {
         return false;
+    }
+    if (classesAt_ == kUnsummarized) {
+        return HasClass(className);
     }
     bool found = false;
     ForEachClass(attributes_[classesAt_].value,
@@ -251,6 +272,12 @@ void Element::InsertChild(std::size_t index, std::shared_ptr<Node> child) {
         element->ownedTreeIndex_.reset();
     }
     index = std::min(index, children_.size());
+    if (children_.capacity() == 0) {
+        // Most elements get a few children, one at a time: grown from one slot, the list would
+        // move several times on its way there.
+        constexpr std::size_t kFirstCapacity = 4;
+        children_.reserve(kFirstCapacity);
+    }
     child->parent_ = this;
     children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(index), std::move(child));
     Renumber(index);

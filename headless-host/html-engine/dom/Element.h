@@ -88,13 +88,13 @@ private:
     std::string tagName_;
     std::vector<Attribute> attributes_;
     std::uint32_t state_ = 0;
+    bool leavingTreeIndex_ = false; // marked for removal while the index compacts
+    mutable bool classSummaryValid_ = false;
+    mutable std::uint16_t classesAt_ = 0; // the position of the "class" attribute, if any
     std::vector<std::shared_ptr<Node>> children_;
     TreeIndex* treeIndex_ = nullptr;            // of the tree this element is in, if it has one
     std::unique_ptr<TreeIndex> ownedTreeIndex_; // on the root of an indexed tree only
-    bool leavingTreeIndex_ = false;             // marked for removal while the index compacts
-    mutable bool classSummaryValid_ = false;
-    mutable std::uint64_t classSummary_ = 0; // a bit per class, chosen by a hash of its name
-    mutable std::size_t classesAt_ = 0;      // the position of the "class" attribute, if any
+    mutable std::uint64_t classSummary_ = 0;    // a bit per class, chosen by a hash of its name
 };
 
 } // namespace html

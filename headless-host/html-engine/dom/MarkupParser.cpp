@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <unordered_map>
 
 namespace html {
@@ -34,9 +35,12 @@ constexpr std::array<std::string_view, 30> kClosesParagraph = {
     "figcaption", "figure",  "footer", "form",       "h1",   "h2",      "h3",  "h4", "h5",      "h6",
     "header",     "hr",      "li",     "main",       "menu", "nav",     "ol",  "p",  "section", "table"};
 
+// Called for every tag, mostly for names the list lacks: the first letter rules most out cheaply.
 template <std::size_t N>
 bool Contains(const std::array<std::string_view, N>& names, std::string_view name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
+    return !name.empty() && std::any_of(names.begin(), names.end(), [name](std::string_view candidate) {
+        return candidate.size() == name.size() && candidate[0] == name[0] && candidate == name;
+    });
 }
 
 enum class TextMode {
@@ -55,8 +59,47 @@ TextMode TextModeOf(std::string_view tag) {
     return TextMode::Normal;
 }
 
-bool IsTagNameEnd(char c) {
-    return IsAsciiWhitespace(c) || c == '/' || c == '>' || c == '.' || c == '#';
+// What ends a name or a value inside a tag, one lookup per character: tags are most of the markup.
+enum CharClass : std::uint8_t {
+    kWhitespace = 1,
+    kTagNameEnd = 2,       // also ends a ".name" or "#name" shorthand
+    kAttributeNameEnd = 4, // after its first character
+    kUnquotedValueEnd = 8,
+};
+
+constexpr std::array<std::uint8_t, 256> kCharClasses = [] {
+    std::array<std::uint8_t, 256> classes{};
+    for (unsigned char c : std::string_view(" \t\n\r\f")) {
+        classes[c] = kWhitespace | kTagNameEnd | kAttributeNameEnd | kUnquotedValueEnd;
+    }
+    for (unsigned char c : std::string_view("/>.#")) {
+        classes[c] |= kTagNameEnd;
+    }
+    for (unsigned char c : std::string_view("/>=")) {
+        classes[c] |= kAttributeNameEnd;
+    }
+    classes['>'] |= kUnquotedValueEnd;
+    return classes;
+}();
+
+bool Is(char c, CharClass charClass) {
+    return (kCharClasses[static_cast<unsigned char>(c)] & charClass) != 0;
+}
+
+// The first position from `at` whose character is not of `charClass` (or the end).
+std::size_t SkipWhile(std::string_view text, std::size_t at, CharClass charClass) {
+    while (at < text.size() && Is(text[at], charClass)) {
+        ++at;
+    }
+    return at;
+}
+
+// The first position from `at` whose character is of `charClass` (or the end).
+std::size_t SkipUntil(std::string_view text, std::size_t at, CharClass charClass) {
+    while (at < text.size() && !Is(text[at], charClass)) {
+        ++at;
+    }
+    return at;
 }
 
 bool IsAllWhitespace(std::string_view text) {
@@ -150,6 +193,9 @@ private:
     void ReadComment();
     void ReadBogusComment(std::size_t dataStart);
     std::optional<StartTag> ReadStartTag();
+    // The attributes as the element keeps them: in a vector of their exact number, and the tag's
+    // vector goes back to be reused by the next tag.
+    std::vector<Attribute> TakeAttributes(StartTag& tag);
     void ReadEndTag();
     void SkipRestOfEndTag();
     void AddAttribute(StartTag& tag, std::string name, std::string value, std::size_t offset);
@@ -171,6 +217,7 @@ private:
 
     std::string pendingText_;
     bool sawHtmlTag_ = false;
+    std::vector<Attribute> attributeBuffer_; // lent to each start tag in turn, so it grows only once
 
     // Diagnostics come in input order nearly always, so positions are counted on from the last one.
     std::size_t positionOffset_ = 0;
@@ -235,8 +282,13 @@ void ParserRun::Insert(std::shared_ptr<Node> node) {
 }
 
 void ParserRun::Run() {
+    const Element* modeOf = nullptr;
+    TextMode mode = TextMode::Normal;
     while (!AtEnd()) {
-        const TextMode mode = TextModeOf(Current().TagName());
+        if (&Current() != modeOf) {
+            modeOf = &Current();
+            mode = TextModeOf(modeOf->TagName());
+        }
         if (mode != TextMode::Normal) {
             ReadRawText(mode);
             continue;
@@ -455,16 +507,13 @@ void ParserRun::ReadBogusComment(std::size_t dataStart) {
 std::optional<StartTag> ParserRun::ReadStartTag() {
     const std::size_t offset = pos_;
     StartTag tag;
-    std::size_t i = pos_ + 1;
-    while (i < in_.size() && !IsTagNameEnd(in_[i])) {
-        ++i;
-    }
+    tag.attributes = std::move(attributeBuffer_);
+    tag.attributes.clear();
+    const std::size_t i = SkipUntil(in_, pos_ + 1, kTagNameEnd);
     tag.name = ToAsciiLower(in_.substr(pos_ + 1, i - pos_ - 1));
     pos_ = i;
     for (;;) {
-        while (!AtEnd() && IsAsciiWhitespace(Peek())) {
-            ++pos_;
-        }
+        pos_ = SkipWhile(in_, pos_, kWhitespace);
         if (AtEnd()) {
             Diagnose(offset, "<" + tag.name + "> not finished before the end of the input; dropped");
             return std::nullopt;
@@ -486,10 +535,7 @@ std::optional<StartTag> ParserRun::ReadStartTag() {
         const std::size_t attributeOffset = pos_;
         if (c == '.' || c == '#') {
             // Dialect shorthands: ".name" adds a class, "#name" sets the id.
-            std::size_t end = pos_ + 1;
-            while (end < in_.size() && !IsTagNameEnd(in_[end])) {
-                ++end;
-            }
+            const std::size_t end = SkipUntil(in_, pos_ + 1, kTagNameEnd);
             std::string value(in_.substr(pos_ + 1, end - pos_ - 1));
             pos_ = end;
             if (value.empty()) {
@@ -499,23 +545,14 @@ std::optional<StartTag> ParserRun::ReadStartTag() {
             AddAttribute(tag, c == '.' ? "class" : "id", std::move(value), attributeOffset);
             continue;
         }
-        std::size_t nameEnd = pos_ + 1; // the first character always belongs to the name, even '='
-        while (nameEnd < in_.size() && !IsAsciiWhitespace(in_[nameEnd]) && in_[nameEnd] != '/' &&
-               in_[nameEnd] != '>' && in_[nameEnd] != '=') {
-            ++nameEnd;
-        }
+        // The first character always belongs to the name, even '='.
+        const std::size_t nameEnd = SkipUntil(in_, pos_ + 1, kAttributeNameEnd);
         std::string name = ToAsciiLower(in_.substr(pos_, nameEnd - pos_));
         pos_ = nameEnd;
-        std::size_t afterName = pos_;
-        while (afterName < in_.size() && IsAsciiWhitespace(in_[afterName])) {
-            ++afterName;
-        }
+        const std::size_t afterName = SkipWhile(in_, pos_, kWhitespace);
         std::string value;
         if (afterName < in_.size() && in_[afterName] == '=') {
-            pos_ = afterName + 1;
-            while (!AtEnd() && IsAsciiWhitespace(Peek())) {
-                ++pos_;
-            }
+            pos_ = SkipWhile(in_, afterName + 1, kWhitespace);
             const char quote = Peek();
             if (quote == '"' || quote == '\'') {
                 const std::size_t close = in_.find(quote, pos_ + 1);
@@ -527,10 +564,7 @@ std::optional<StartTag> ParserRun::ReadStartTag() {
                 DecodeInto(in_.substr(pos_ + 1, close - pos_ - 1), pos_ + 1, value);
                 pos_ = close + 1;
             } else {
-                std::size_t end = pos_;
-                while (end < in_.size() && !IsAsciiWhitespace(in_[end]) && in_[end] != '>') {
-                    ++end;
-                }
+                const std::size_t end = SkipUntil(in_, pos_, kUnquotedValueEnd);
                 if (end == pos_) {
                     Diagnose(attributeOffset, "attribute '" + name + "' has '=' but no value");
                 }
@@ -540,6 +574,14 @@ std::optional<StartTag> ParserRun::ReadStartTag() {
         }
         AddAttribute(tag, std::move(name), std::move(value), attributeOffset);
     }
+}
+
+std::vector<Attribute> ParserRun::TakeAttributes(StartTag& tag) {
+    std::vector<Attribute> attributes;
+    attributes.reserve(tag.attributes.size());
+    std::move(tag.attributes.begin(), tag.attributes.end(), std::back_inserter(attributes));
+    attributeBuffer_ = std::move(tag.attributes);
+    return attributes;
 }
 
 void ParserRun::AddAttribute(StartTag& tag, std::string name, std::string value, std::size_t offset) {
@@ -560,10 +602,7 @@ void ParserRun::AddAttribute(StartTag& tag, std::string name, std::string value,
 
 void ParserRun::ReadEndTag() {
     const std::size_t offset = pos_;
-    std::size_t i = pos_ + 2;
-    while (i < in_.size() && !IsTagNameEnd(in_[i])) {
-        ++i;
-    }
+    const std::size_t i = SkipUntil(in_, pos_ + 2, kTagNameEnd);
     const std::string name = ToAsciiLower(in_.substr(pos_ + 2, i - pos_ - 2));
     pos_ = i;
     SkipRestOfEndTag();
@@ -665,7 +704,11 @@ void ParserRun::OpenElement(StartTag tag, std::size_t offset) {
     }
     CloseImpliedBy(tag.name);
     auto element = Element::Create(tag.name);
-    element->AddMissingAttributes(std::move(tag.attributes));
+    if (tag.attributes.empty()) {
+        attributeBuffer_ = std::move(tag.attributes);
+    } else {
+        element->AddMissingAttributes(TakeAttributes(tag));
+    }
     if (baseDepth_ + open_.size() > session_.options.maxElementDepth) {
         Diagnose(offset, "elements nested too deep; <" + tag.name + "> opened as a sibling");
         if (open_.size() > 1) {

@@ -80,14 +80,36 @@ TEST(HtmlEngineDom, AttributesKeepOrderAndCompareNamesWithoutCase) {
     EXPECT_EQ(MarkupSerializer::OuterHtml(*element), "<div b=\"3\" a=\"2\"></div>");
 }
 
+TEST(HtmlEngineDom, AddMissingAttributesKeepsTheFirstOfEachName) {
+    auto element = Element::Create("div");
+    element->AddMissingAttributes({{"a", "1"}, {"b", "2"}, {"a", "3"}});
+    EXPECT_EQ(MarkupSerializer::OuterHtml(*element), "<div a=\"1\" b=\"2\"></div>");
+    element->AddMissingAttributes({{"b", "4"}, {"c", "5"}});
+    EXPECT_EQ(MarkupSerializer::OuterHtml(*element), "<div a=\"1\" b=\"2\" c=\"5\"></div>");
+}
+
+// HasClassQuickly must give HasClass's answer, also after the classes change.
 TEST(HtmlEngineDom, HasClassMatchesWholeWordsOnly) {
-    auto root = Parse("<div class=\" prop-view\tprop-view-string \"></div>");
-    Element* element = root->FirstElementChild();
-    EXPECT_TRUE(element->HasClass("prop-view"));
-    EXPECT_TRUE(element->HasClass("prop-view-string"));
-    EXPECT_FALSE(element->HasClass("prop"));
-    EXPECT_FALSE(element->HasClass("view"));
-    EXPECT_FALSE(element->HasClass(""));
+    for (const bool quickly : {false, true}) {
+        // The title's value reads as the former class, should a stale summary look at it.
+        auto root = Parse("<div class=\" prop-view\tprop-view-string \" title=view></div>");
+        Element* element = root->FirstElementChild();
+        auto has = [&](std::string_view name) {
+            return quickly ? element->HasClassQuickly(name) : element->HasClass(name);
+        };
+        EXPECT_TRUE(has("prop-view"));
+        EXPECT_TRUE(has("prop-view-string"));
+        EXPECT_FALSE(has("prop"));
+        EXPECT_FALSE(has("view"));
+        EXPECT_FALSE(has(""));
+        element->SetAttribute("class", "view");
+        EXPECT_FALSE(has("prop-view"));
+        EXPECT_TRUE(has("view"));
+        element->RemoveAttribute("class");
+        EXPECT_FALSE(has("view"));
+        element->AddMissingAttributes({{"class", "prop"}});
+        EXPECT_TRUE(has("prop"));
+    }
 }
 
 TEST(HtmlEngineDom, SetStateReportsWhetherAnythingChanged) {
