@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -36,22 +37,41 @@ SOResult Convert(const From* source, std::uint32_t sourceLength, To* destination
     }
 }
 
+// UTF-8 to and from the wide form. Markup is nearly all ASCII, which is copied as it is; only the
+// runs between ASCII characters go through the converter (an ASCII byte never lies inside a UTF-8
+// sequence, so the runs split nothing). Invalid sequences still throw.
+template <class To, class From>
+std::basic_string<To> ConvertUtf(const From* begin, const From* end) {
+    auto isAscii = [](From c) { return static_cast<std::make_unsigned_t<From>>(c) < 0x80; };
+    std::basic_string<To> result;
+    result.reserve(std::size_t(end - begin));
+    while (begin != end) {
+        const From* run = begin;
+        while (run != end && isAscii(*run))
+            ++run;
+        result.append(begin, run);
+        begin = run;
+        while (run != end && !isAscii(*run))
+            ++run;
+        if (run != begin)
+            result += boost::locale::conv::utf_to_utf<To>(begin, run, boost::locale::conv::stop);
+        begin = run;
+    }
+    return result;
+}
+
 } // namespace
 
 extern "C" {
 
 SOResult SLConvertUTF8ToUTF16(const char* source, std::uint32_t sourceLength, wchar_t* destination,
                               std::uint32_t* inOutLength) {
-    return Convert(source, sourceLength, destination, inOutLength, [](const char* begin, const char* end) {
-        return boost::locale::conv::utf_to_utf<wchar_t>(begin, end, boost::locale::conv::stop);
-    });
+    return Convert(source, sourceLength, destination, inOutLength, ConvertUtf<wchar_t, char>);
 }
 
 SOResult SLConvertUTF16ToUTF8(const wchar_t* source, std::uint32_t sourceLength, char* destination,
                               std::uint32_t* inOutLength) {
-    return Convert(source, sourceLength, destination, inOutLength, [](const wchar_t* begin, const wchar_t* end) {
-        return boost::locale::conv::utf_to_utf<char>(begin, end, boost::locale::conv::stop);
-    });
+    return Convert(source, sourceLength, destination, inOutLength, ConvertUtf<char, wchar_t>);
 }
 
 SOResult SLConvertACPToUnicode(const char* source, std::uint32_t sourceLength, wchar_t* destination,

@@ -104,12 +104,16 @@ TEST_P(Utf8Conversion, RoundTripsWithTheTwoCallPattern) {
 INSTANTIATE_TEST_SUITE_P(SupportLibrary, Utf8Conversion,
                          ::testing::Values(ConversionCase{"", L""}, ConversionCase{"plain", L"plain"},
                                            ConversionCase{"\xE2\x80\x93 en dash", L"\u2013 en dash"},
-                                           ConversionCase{"\xF0\x9F\x98\x80", L"\U0001F600"}));
+                                           ConversionCase{"\xF0\x9F\x98\x80", L"\U0001F600"},
+                                           ConversionCase{"a\xC3\xA9" "b\xE2\x80\x93\xF0\x9F\x98\x80" "c",
+                                                          L"a\u00E9b\u2013\U0001F600c"}));
 
 TEST_F(SupportLibrary, InvalidInputIsRefusedNotMangled) {
     std::uint32_t length = 0;
     const char brokenUtf8[] = "ab\xC3";
     EXPECT_EQ(SLConvertUTF8ToUTF16(brokenUtf8, 3, nullptr, &length), so::kInvalidArgument);
+    // A sequence cut short by an ASCII character, inside the text.
+    EXPECT_EQ(SLConvertUTF8ToUTF16("a\xE2\x80z", 4, nullptr, &length), so::kInvalidArgument);
     const wchar_t lonelySurrogate[] = {L'a', wchar_t(0xD800), 0};
     EXPECT_EQ(SLConvertUTF16ToUTF8(lonelySurrogate, 2, nullptr, &length), so::kInvalidArgument);
     wchar_t small[2];
