@@ -553,10 +553,14 @@ private:
         if (buddyId == nullptr || buddyId->empty() || !window.IsInDocument(self)) {
             return;
         }
-        for (const auto& element : SubtreeElements(window.Root())) {
-            const std::string* id = element->GetAttribute("id");
-            if (id != nullptr && *id == *buddyId) {
-                window.SetText(*element, std::to_wstring(value_));
+        // Every slider of a freshly set page looks for its buddy: walk without collecting.
+        Element& root = window.Root();
+        for (Node* node = &root; node != nullptr; node = NextInTreeOrder(*node, root)) {
+            if (!node->IsElement())
+                continue;
+            auto& element = static_cast<Element&>(*node);
+            if (element.Id() == *buddyId) {
+                window.SetText(element, std::to_wstring(value_));
                 return;
             }
         }

@@ -14,9 +14,9 @@ namespace html {
 
 namespace {
 
-void ValidateSelector(const std::string& selector) {
+std::shared_ptr<const SelectorList> ParseSelector(const std::string& selector) {
     try {
-        SelectorCache::Shared().Get(selector);
+        return SelectorCache::Shared().Get(selector);
     } catch (const SelectorError& e) {
         throw std::invalid_argument("invalid selector \"" + selector + "\": " + e.what());
     }
@@ -25,29 +25,27 @@ void ValidateSelector(const std::string& selector) {
 } // namespace
 
 void ElementBindings::BindBehavior(std::string selector, std::string behavior) {
-    ValidateSelector(selector);
+    auto parsed = ParseSelector(selector);
     if (!Behaviors::Create(behavior)) {
         throw std::invalid_argument("unknown behaviour \"" + behavior + "\"");
     }
-    behaviorBindings_.push_back({std::move(selector), std::move(behavior)});
+    behaviorBindings_.push_back({std::move(selector), std::move(behavior), std::move(parsed)});
 }
 
 void ElementBindings::WhenBound(std::string selector, ElementInitializer initializer) {
-    ValidateSelector(selector);
+    auto parsed = ParseSelector(selector);
     if (!initializer) {
         throw std::invalid_argument("element initializer for \"" + selector + "\" without a body");
     }
-    initializers_.push_back({std::move(selector), std::move(initializer)});
+    initializers_.push_back({std::move(selector), std::move(initializer), std::move(parsed)});
 }
 
 void ElementBindings::RegisterScriptMethod(std::string name, ScriptMethod method, std::string selector) {
-    if (!selector.empty()) {
-        ValidateSelector(selector);
-    }
+    std::shared_ptr<const SelectorList> parsed = selector.empty() ? nullptr : ParseSelector(selector);
     if (!method) {
         throw std::invalid_argument("script method \"" + name + "\" without a body");
     }
-    scriptMethods_.push_back({std::move(name), std::move(selector), std::move(method)});
+    scriptMethods_.push_back({std::move(name), std::move(selector), std::move(method), std::move(parsed)});
 }
 
 std::string ElementBindings::BehaviorNameFor(const Element& element) const {
@@ -59,7 +57,7 @@ std::string ElementBindings::BehaviorNameFor(const Element& element) const {
         }
     }
     for (auto binding = behaviorBindings_.rbegin(); binding != behaviorBindings_.rend(); ++binding) {
-        if (Matches(element, binding->selector)) {
+        if (Matches(element, *binding->parsed)) {
             return binding->behavior;
         }
     }
@@ -69,7 +67,7 @@ std::string ElementBindings::BehaviorNameFor(const Element& element) const {
 std::optional<ScriptMethod> ElementBindings::ScriptMethodFor(const Element& element,
                                                              std::string_view name) const {
     for (auto entry = scriptMethods_.rbegin(); entry != scriptMethods_.rend(); ++entry) {
-        if (entry->name == name && (entry->selector.empty() || Matches(element, entry->selector))) {
+        if (entry->name == name && (!entry->parsed || Matches(element, *entry->parsed))) {
             return entry->method;
         }
     }

@@ -4,6 +4,7 @@
 
 #include "headless-host/html-engine/runtime/EngineWindow.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 namespace html {
 
 class Element;
+struct SelectorList;
 
 // Registration throws std::invalid_argument for an invalid selector, an unknown behaviour or a
 // function without a body. [ui-thread]
@@ -20,6 +22,8 @@ public:
     struct Initializer {
         std::string selector;
         ElementInitializer initializer;
+        // Parsed once: every element a page binds is tested against every initializer.
+        std::shared_ptr<const SelectorList> parsed;
     };
 
     // Later bindings win over earlier ones.
@@ -42,11 +46,13 @@ private:
     struct BehaviorBinding {
         std::string selector;
         std::string behavior;
+        std::shared_ptr<const SelectorList> parsed;
     };
     struct ScriptMethodEntry {
         std::string name;
         std::string selector;
         ScriptMethod method;
+        std::shared_ptr<const SelectorList> parsed; // null for every element
     };
 
     std::vector<BehaviorBinding> behaviorBindings_;

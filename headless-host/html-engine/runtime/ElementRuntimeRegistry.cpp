@@ -151,7 +151,7 @@ Behavior* ElementRuntimeRegistry::BehaviorOf(Element& element) {
 void ElementRuntimeRegistry::RunInitializers(Element& element) {
     const std::vector<ElementBindings::Initializer>& initializers = window_.Bindings().Initializers();
     for (std::size_t i = 0; i < initializers.size(); ++i) {
-        if (!Matches(element, initializers[i].selector)) {
+        if (!Matches(element, *initializers[i].parsed)) {
             continue;
         }
         ElementInitializer initializer = initializers[i].initializer; // it may register more
