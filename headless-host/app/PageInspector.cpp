@@ -86,10 +86,14 @@ std::vector<ElementRef> PageInspector::All(const std::string& selector) const {
 }
 
 ElementRef PageInspector::First(const std::string& selector) const {
-    std::vector<ElementRef> found = All(selector);
-    if (found.empty())
+    if (!root_)
+        throw std::invalid_argument("no page is loaded");
+    HELEMENT found = nullptr;
+    if (Api().SelectFirst(root_.Get(), selector.c_str(), &found) != kHtmlOk)
+        throw std::invalid_argument("the selector \"" + selector + "\" is not valid");
+    if (found == nullptr)
         throw std::invalid_argument("nothing matches \"" + selector + "\"");
-    return std::move(found.front());
+    return ElementRef::Adopt(found);
 }
 
 std::string PageInspector::OuterHtml(HELEMENT element) {
