@@ -5,6 +5,7 @@
 #include "service-common/TextConversion.h"
 #include "ui-document-panel-properties/PropertiesAccess.h"
 #include "ui-engine/Logging.h"
+#include "ui-engine/internal/TemplatesPreprocessor.h"
 
 #include <boost/algorithm/string/join.hpp>
 
@@ -54,6 +55,8 @@ bool PropertiesPanelHandler::OnIdle() {
 }
 
 SOResult PropertiesPanelHandler::OnLocaleChanged() {
+    // Before the rebuild is asked for: it must fill from the templates as the store has them now.
+    ui::TemplatesPreprocessor::Invalidate();
     PostAlways([](PropertiesPanelHandler& handler) { handler.updatePending_ = true; });
     return so::kOk;
 }
@@ -238,7 +241,8 @@ ui::Element PropertiesPanelHandler::FindBody() const {
 void PropertiesPanelHandler::CloseEditPopup() {
     if (!IsAttached())
         return;
-    AttachedElement().HideShownPopups(".edit-popup");
+    // Only a shown popup needs hiding; asking for those spares a handle per popup of the page.
+    AttachedElement().HideShownPopups(".edit-popup:popup");
 }
 
 void PropertiesPanelHandler::OnBehaviorEvent(std::uint8_t& handled, HtmlBehaviorEventParams& event) {
