@@ -1,15 +1,18 @@
 // The preprocessor's contract beyond the golden cases: where the template comes from and what
-// happens to the blob, which failures keep their identity, computed rules, and how one pass over
-// the text as loaded relates to applying the rules one after another.
+// happens to the blob, which failures keep their identity, computed rules, how one pass over the
+// text as loaded relates to applying the rules one after another, and what the cache keeps.
 #include "ui-engine/internal/TemplatesPreprocessor.h"
 
 #include "service-common/ServiceObjectException.h"
 #include "service-common/TextConversion.h"
 #include "tests/ui-engine/TestHostObjects.h"
 
+#include <boost/algorithm/string/join.hpp>
 #include <boost/regex.hpp>
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
 #include <random>
 
 namespace {
@@ -262,5 +265,239 @@ INSTANTIATE_TEST_SUITE_P(
                       {{L"<!--.*?-->", L"", RuleAction::Remove}, {L"PROPERTY_ID", L"7"}},
                       L"PROPERTY_ID"}),
     [](const testing::TestParamInfo<DifferingCase>& info) { return std::string(info.param.name); });
+
+// What the cache keeps is checked through the store's reads; each case starts from an empty cache.
+class TemplatesPreprocessorCache : public testing::Test {
+protected:
+    void SetUp() override { TemplatesPreprocessor::Invalidate(); }
+
+    // A fill of `path` through the store with the two placeholders and a computed rule.
+    std::wstring Fill(const std::wstring& path, const std::wstring& id, const std::wstring& value) {
+        return TemplatesPreprocessor(path)
+            .AddRule(L"PROPERTY_ID", RuleAction::Replace, id)
+            .AddRule(L"PROPERTY_VALUE", RuleAction::InsertAfter, value)
+            .AddRule(L"(\\w+)=\"(\\d)\"", RuleAction::ReplaceComputed,
+                     [&](const std::vector<std::wstring>& groups) {
+                         ++computed;
+                         return groups.at(1) + L":" + groups.at(0) + L":" + value;
+                     })
+            .AddRemoveRule(L"<!--.*?-->")
+            .Do();
+    }
+
+    ScopedResourceStore store;
+    int computed = 0;
+};
+
+TEST_F(TemplatesPreprocessorCache, LaterFillsReadNothingAndInsertTheirOwnTexts) {
+    store->templates[kPath] = Utf8Template(L"<b id=\"PROPERTY_ID\" n=\"3\"><!-- c -->PROPERTY_VALUE</b>");
+    EXPECT_EQ(Fill(kPath, L"a", L"1"), L"<b id=\"a\" 3:n:1>PROPERTY_VALUE1</b>");
+    EXPECT_EQ(Fill(kPath, L"b", L"22"), L"<b id=\"b\" 3:n:22>PROPERTY_VALUE22</b>");
+    EXPECT_EQ(Fill(kPath, L"", L""), L"<b id=\"\" 3:n:>PROPERTY_VALUE</b>");
+    EXPECT_EQ(store->requests, 1);
+    EXPECT_EQ(computed, 3); // computed rules are asked at every fill
+}
+
+TEST_F(TemplatesPreprocessorCache, RuleSetsOfOneTemplateShareOneRead) {
+    store->templates[kPath] = Utf8Template(L"PROPERTY_ID PROPERTY_VALUE");
+    EXPECT_EQ(Fill(kPath, L"a", L"1"), L"a PROPERTY_VALUE1");
+    EXPECT_EQ(TemplatesPreprocessor(kPath).AddRule(L"PROPERTY_VALUE", RuleAction::Replace, L"2").Do(),
+              L"PROPERTY_ID 2");
+    EXPECT_EQ(TemplatesPreprocessor(kPath).AddRule(L"PROPERTY_VALUE", RuleAction::Remove).Do(),
+              L"PROPERTY_ID ");
+    EXPECT_EQ(TemplatesPreprocessor(kPath).AddRule(L"PROPERTY_\\w+", RuleAction::Replace, L"3").Do(), L"3 3");
+    EXPECT_EQ(store->requests, 1);
+}
+
+TEST_F(TemplatesPreprocessorCache, InvalidateMakesTheNextFillReadTheStoreAgain) {
+    store->templates[kPath] = Utf8Template(L"old PROPERTY_VALUE");
+    EXPECT_EQ(Fill(kPath, L"", L"1"), L"old PROPERTY_VALUE1");
+    store->templates[kPath] = Utf8Template(L"new PROPERTY_VALUE");
+    EXPECT_EQ(Fill(kPath, L"", L"2"), L"old PROPERTY_VALUE2"); // nothing announced the change
+    TemplatesPreprocessor::Invalidate();
+    EXPECT_EQ(Fill(kPath, L"", L"3"), L"new PROPERTY_VALUE3");
+    EXPECT_EQ(store->requests, 2);
+}
+
+TEST_F(TemplatesPreprocessorCache, AnotherStoreIsReadAfresh) {
+    store->templates[kPath] = Utf8Template(L"first PROPERTY_VALUE");
+    EXPECT_EQ(Fill(kPath, L"", L"1"), L"first PROPERTY_VALUE1");
+    // Stores made and dropped one after another may well share an address.
+    for (const wchar_t* text : {L"second PROPERTY_VALUE", L"third PROPERTY_VALUE"}) {
+        ScopedResourceStore other;
+        other->templates[kPath] = Utf8Template(text);
+        EXPECT_EQ(Fill(kPath, L"", L"2"), std::wstring(text) + L"2");
+        EXPECT_EQ(other->requests, 1);
+    }
+}
+
+TEST_F(TemplatesPreprocessorCache, BlobsNotFromTheStoreAreNeverCached) {
+    store->templates[kPath] = Utf8Template(L"stored PROPERTY_VALUE");
+    for (const wchar_t* text : {L"given PROPERTY_VALUE", L"other PROPERTY_VALUE"}) {
+        TemplatesPreprocessor preloaded(kPath);
+        preloaded.SetPreloadedBlob(TestBlob::Make(Utf8Template(text)));
+        EXPECT_EQ(preloaded.AddRule(L"PROPERTY_VALUE", RuleAction::Replace, L"1").Do(),
+                  std::wstring(text).substr(0, 6) + L"1");
+        so::Ref holder = TestBlob::Make(Utf8Template(text));
+        std::wstring result;
+        TemplatesPreprocessor(kPath).AddRule(L"PROPERTY_VALUE", RuleAction::Replace, L"2").Do(result, holder);
+        EXPECT_EQ(result, std::wstring(text).substr(0, 6) + L"2");
+    }
+    EXPECT_EQ(TemplatesPreprocessor(kPath).AddRule(L"PROPERTY_VALUE", RuleAction::Replace, L"3").Do(),
+              L"stored 3");
+    EXPECT_EQ(store->requests, 1);
+}
+
+TEST_F(TemplatesPreprocessorCache, LeastRecentlyFilledTemplateIsDroppedFirst) {
+    auto path = [](std::size_t i) {
+        return L"document-panel-properties/lru-" + std::to_wstring(i) + L".htm";
+    };
+    const std::size_t limit = TemplatesPreprocessor::kCachedTemplatesLimit;
+    for (std::size_t i = 0; i <= limit; ++i)
+        store->templates[path(i)] = Utf8Template(L"PROPERTY_VALUE " + std::to_wstring(i));
+    for (std::size_t i = 0; i < limit; ++i)
+        Fill(path(i), L"", L"");
+    Fill(path(0), L"", L"");     // now path 1 is the least recently filled
+    Fill(path(limit), L"", L""); // one too many
+    ASSERT_EQ(store->requests, int(limit + 1));
+    EXPECT_EQ(Fill(path(0), L"", L"0"), L"PROPERTY_VALUE0 0");
+    EXPECT_EQ(store->requests, int(limit + 1));
+    EXPECT_EQ(Fill(path(1), L"", L"1"), L"PROPERTY_VALUE1 1");
+    EXPECT_EQ(store->requests, int(limit + 2));
+}
+
+TEST_F(TemplatesPreprocessorCache, PatternErrorIsRaisedWhateverTheCacheHolds) {
+    store->templates[kPath] = Utf8Template(L"PROPERTY_VALUE");
+    auto fill = [] {
+        return TemplatesPreprocessor(kPath)
+            .AddRule(L"PROPERTY_VALUE", RuleAction::Replace, L"1")
+            .AddRule(L"(open", RuleAction::Replace, L"2")
+            .Do();
+    };
+    EXPECT_EQ(TemplatesPreprocessor(kPath).AddRule(L"PROPERTY_VALUE", RuleAction::Replace, L"1").Do(), L"1");
+    for (int attempt = 0; attempt < 2; ++attempt)
+        EXPECT_THROW(fill(), so::ServiceObjectException);
+    EXPECT_EQ(store->requests, 1);
+}
+
+// The documented one-pass semantics written out with one expression per rule, plain words
+// included: the oracle for the one scan that finds all plain words at once.
+std::optional<std::wstring> FillAsDocumented(const std::wstring& text, const std::vector<Rule>& rules) {
+    struct Match {
+        std::size_t end;
+        const Rule* rule;
+        std::vector<std::wstring> groups;
+    };
+    std::map<std::size_t, Match> matches;
+    const wchar_t* begin = text.data();
+    const wchar_t* end = begin + text.size();
+    for (const Rule& rule : rules) {
+        boost::wregex expression(rule.pattern, boost::regex::perl | boost::regex::mod_s);
+        boost::match_results<const wchar_t*> found;
+        for (std::size_t from = 0; from <= text.size();) {
+            auto flags = from != 0 ? boost::match_default | boost::match_prev_avail : boost::match_default;
+            if (!boost::regex_search(begin + from, end, found, expression, flags, begin))
+                break;
+            auto start = std::size_t(found[0].first - begin);
+            std::vector<std::wstring> groups;
+            for (std::size_t i = 1; i < found.size(); ++i)
+                groups.push_back(found[i].str());
+            auto [held, added] =
+                matches.try_emplace(start, Match{std::size_t(found[0].second - begin), &rule, groups});
+            from = held->second.end > start ? held->second.end : start + 1;
+        }
+    }
+    if (matches.empty())
+        return std::nullopt;
+    std::wstring result;
+    std::size_t cursor = 0;
+    for (const auto& [start, match] : matches) {
+        if (start < cursor)
+            continue;
+        result += text.substr(cursor, start - cursor);
+        std::wstring matched = text.substr(start, match.end - start);
+        std::wstring computed = L"[" + boost::algorithm::join(match.groups, L"|") + L"]";
+        switch (match.rule->action) {
+        case RuleAction::Remove:
+            break;
+        case RuleAction::Replace:
+            result += match.rule->text;
+            break;
+        case RuleAction::InsertBefore:
+            result += match.rule->text + matched;
+            break;
+        case RuleAction::InsertAfter:
+            result += matched + match.rule->text;
+            break;
+        case RuleAction::ReplaceComputed:
+            result += computed;
+            break;
+        case RuleAction::InsertComputedBefore:
+            result += computed + matched;
+            break;
+        case RuleAction::InsertComputedAfter:
+            result += matched + computed;
+            break;
+        }
+        cursor = match.end;
+    }
+    return result + text.substr(cursor);
+}
+
+// Words that overlap, repeat and hold one another, beside expressions with empty matches, anchors
+// and look-arounds, filled through the store (first and cached fill) and from a given blob.
+TEST_F(TemplatesPreprocessorCache, EveryFillKeepsTheDocumentedSemantics) {
+    const std::vector<std::wstring> patterns = {
+        L"A",    L"AB", L"ABA",   L"BA", L"AAB", L"B_A",     L"_",    L"ABAB",    L"AA",  L"BAB",
+        L"B|AB", L"A*", L"(?=B)", L"^A", L"A$",  L"(A)(B)?", L"\\bB", L"(?<=A)_", L"B.A", L"(_)?"};
+    const std::vector<RuleAction> actions = {RuleAction::Remove,
+                                             RuleAction::Replace,
+                                             RuleAction::InsertBefore,
+                                             RuleAction::InsertAfter,
+                                             RuleAction::ReplaceComputed,
+                                             RuleAction::InsertComputedBefore,
+                                             RuleAction::InsertComputedAfter};
+    const std::wstring alphabet = L"AAB_\n";
+    auto join = [](const std::vector<std::wstring>& groups) {
+        return L"[" + boost::algorithm::join(groups, L"|") + L"]";
+    };
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 400; ++round) {
+        std::wstring text;
+        for (std::size_t length = random() % 24; text.size() < length;)
+            text += alphabet[random() % alphabet.size()];
+        std::vector<Rule> rules(1 + random() % 6);
+        for (std::size_t i = 0; i < rules.size(); ++i)
+            rules[i] = {patterns[random() % patterns.size()], L"<" + std::to_wstring(i) + L">",
+                        actions[random() % actions.size()]};
+        const std::optional<std::wstring> expected = FillAsDocumented(text, rules);
+
+        const std::wstring path = L"document-panel-properties/random-" + std::to_wstring(round) + L".htm";
+        store->templates[path] = Utf8Template(text);
+        auto fill = [&](bool preloaded) {
+            TemplatesPreprocessor preprocessor(path);
+            if (preloaded)
+                preprocessor.SetPreloadedBlob(TestBlob::Make(Utf8Template(text)));
+            for (const Rule& rule : rules) {
+                if (rule.action >= RuleAction::ReplaceComputed)
+                    preprocessor.AddRule(rule.pattern, rule.action, join);
+                else
+                    preprocessor.AddRule(rule.pattern, rule.action, rule.text);
+            }
+            try {
+                return std::optional<std::wstring>(preprocessor.Do());
+            } catch (const so::ServiceObjectException& e) {
+                EXPECT_NE(e.Message().find("Nothing to process"), std::string::npos) << e.Message();
+                return std::optional<std::wstring>();
+            }
+        };
+        std::string context = so::Utf8FromWide(text);
+        for (const Rule& rule : rules)
+            context += " / " + so::Utf8FromWide(rule.pattern) + " " + std::to_string(int(rule.action));
+        EXPECT_EQ(fill(true), expected) << context;
+        EXPECT_EQ(fill(false), expected) << context;
+        EXPECT_EQ(fill(false), expected) << context;
+    }
+}
 
 } // namespace

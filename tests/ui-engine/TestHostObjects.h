@@ -6,6 +6,7 @@
 #include "service-common/ServiceObjectCpp.h"
 #include "service-common/ServiceObjectPtr.h"
 
+#include <atomic>
 #include <map>
 #include <string>
 
@@ -36,8 +37,9 @@ public:
 
     SOResult GetResource(const wchar_t* path, ServiceObject** blob);
 
+    // Read from several threads by the concurrency tests; change it only while no fill runs.
     std::map<std::wstring, std::string> templates;
-    int requests = 0;
+    std::atomic<int> requests{0};
 };
 
 class TestResourceService : public so::ObjectBase {

@@ -5,11 +5,8 @@
 #include "host/ServiceObject.h"
 #include "service-common/ServiceObjectPtr.h"
 
-#include <boost/regex.hpp>
-
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -32,18 +29,37 @@ enum class RuleAction : std::uint32_t {
 // whole match is not passed).
 using ComputeReplacement = std::function<std::wstring(const std::vector<std::wstring>& subExpressions)>;
 
-struct TemplateRule {
-    // Perl syntax, case-sensitive, "." also matching line breaks. Empty when the pattern is plain
-    // text: see `plainText`.
-    boost::wregex pattern;
-    // A pattern without any regular-expression syntax (every placeholder word) is searched as
-    // text: the same matches as its expression, found several times faster and without compiling,
-    // which keeps the cost of a fill low however many placeholders it fills.
-    std::wstring plainText;
-    // Inserted verbatim: no "$n" expansion, no escaping.
-    std::wstring replacement;
-    ComputeReplacement computeReplacement;
-    RuleAction action = RuleAction::Replace;
+// The rules of one fill in the order added. Stored in a few shared buffers, so that adding a rule
+// allocates nothing of its own: a fill adds dozens and is otherwise answered from the cache.
+struct TemplateRuleSet {
+    struct Rule {
+        std::uint32_t patternStart = 0; // in `patterns`
+        std::uint32_t patternSize = 0;
+        std::uint32_t textStart = 0; // in `texts`
+        std::uint32_t textSize = 0;
+        std::uint32_t compute = kNoCompute; // in `computes`
+        RuleAction action = RuleAction::Replace;
+    };
+    static constexpr std::uint32_t kNoCompute = ~std::uint32_t(0);
+
+    std::vector<Rule> rules;
+    // Every rule's pattern, one after another. With the rules' actions and pattern sizes, all that
+    // decides which matches a text has: what the cache compares.
+    std::wstring patterns;
+    // The texts rules insert, verbatim: no "$n" expansion, no escaping.
+    std::wstring texts;
+    std::vector<ComputeReplacement> computes;
+
+    // Perl syntax, case-sensitive, "." also matching line breaks; compiled only when a fill has to
+    // search the text, never for a fill the cache answers. A pattern without any regular-expression
+    // syntax (every placeholder word) is searched as text, all such patterns of a fill in one scan,
+    // with the same matches as their expressions.
+    std::wstring_view Pattern(const Rule& rule) const {
+        return std::wstring_view(patterns).substr(rule.patternStart, rule.patternSize);
+    }
+    std::wstring_view Text(const Rule& rule) const {
+        return std::wstring_view(texts).substr(rule.textStart, rule.textSize);
+    }
 };
 
 // Raised by processing when no rule matched anywhere: a fill that changes nothing is a mistake of
@@ -59,14 +75,22 @@ public:
     regex_process_undefined_action_error() : std::logic_error("Undefined regex_process action type") {}
 };
 
-// One template fill: construct on the stack, add rules, call Do once, discard. Nothing is cached
-// between fills. [ui-thread] by use; an object is never shared.
+// One template fill: construct on the stack, add rules, call Do once, discard. [ui-thread] by use;
+// an object is never shared, but fills may run on several threads at once.
 //
 // Processing collects the matches of every rule in the text as loaded (never in the output), then
 // composes the output from left to right. Of two matches at one position the rule added first
 // wins; a match that starts inside an applied one is skipped; inserted texts are never searched
 // again. So where one placeholder is a prefix of another (PROPERTY_VALUE, PROPERTY_VALUES), the
 // longer one must be added first.
+//
+// Which matches exist depends only on the text and on the rules' patterns and actions, never on
+// the texts they insert, so a template read from the resource store is read and decoded once and
+// its applied matches are found once per set of patterns; later fills only copy the text between
+// them and insert their own texts (computed rules are still asked at every fill). The cache is
+// shared by all fills of the process, bounded, and keyed by path, patterns, actions and the
+// store the text came from. A blob given by the caller or through SetPreloadedBlob is never
+// cached. A store that refuses weak references is read at every fill.
 class TemplatesPreprocessor {
 public:
     // Code of every failure Do reports itself.
@@ -78,14 +102,18 @@ public:
     static constexpr const char* kDoSourceFile = "App/include/ui-engine/internal/TemplatesPreprocessor";
     static constexpr std::uint32_t kEncodingErrorLine = 217;
     static constexpr std::uint32_t kProcessingErrorLine = 257;
+    // Templates the cache keeps, least recently filled dropped first, and the sets of patterns it
+    // keeps per template: the module has a few dozen templates, each filled by a few rule sets.
+    static constexpr std::size_t kCachedTemplatesLimit = 128;
+    static constexpr std::size_t kCachedRuleSetsPerTemplate = 8;
 
     // `templatePath` as "document-panel-properties/properties-tab.template.htm", handed to the
     // resource store unchanged.
     explicit TemplatesPreprocessor(std::wstring templatePath);
 
-    // Compiles the pattern and appends the rule. A pattern that does not compile is not raised here
-    // but by Do, as a processing failure naming the template, so that rule chains stay simple.
-    TemplatesPreprocessor& AddRule(std::wstring_view pattern, RuleAction action, std::wstring text = {});
+    // Appends the rule. A pattern that does not compile is not raised here but by Do, as a
+    // processing failure naming the template, so that rule chains stay simple.
+    TemplatesPreprocessor& AddRule(std::wstring_view pattern, RuleAction action, std::wstring_view text = {});
     // The same for the computed actions; an empty callback gives an empty text.
     TemplatesPreprocessor& AddRule(std::wstring_view pattern, RuleAction action, ComputeReplacement compute);
     TemplatesPreprocessor& AddRemoveRule(std::wstring_view pattern);
@@ -110,17 +138,19 @@ public:
 
     const std::wstring& TemplatePath() const { return templatePath_; }
 
+    // Drops everything the cache holds, so that every template is read from the store again: on a
+    // language switch and when the module's resources change, which the host does not announce.
+    // Fills running meanwhile finish with what they read and do not put it back. [thread-safe]
+    static void Invalidate();
+
 private:
-    void AppendRule(std::wstring_view pattern, RuleAction action, std::wstring text,
+    void AppendRule(std::wstring_view pattern, RuleAction action, std::wstring_view text,
                     ComputeReplacement compute);
-    so::Ref LoadFromResourceStore() const;
-    void Process(std::wstring_view text, std::wstring& result) const;
+    std::wstring Decode(const so::Ref& blob) const;
 
     std::wstring templatePath_;
     so::Ref preloadedBlob_;
-    std::vector<TemplateRule> rules_;
-    // The first pattern that did not compile, raised by Do.
-    std::optional<std::string> patternError_;
+    TemplateRuleSet rules_;
 };
 
 } // namespace ui
