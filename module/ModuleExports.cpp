@@ -5,6 +5,7 @@
 #include "service-common/HostCall.h"
 #include "service-common/ServiceObjectPtr.h"
 #include "service-common/ServiceQuery.h"
+#include "ui-engine/internal/TemplatesPreprocessor.h"
 
 #include <mutex>
 #include <new>
@@ -96,6 +97,9 @@ MODULE_EXPORT SOResult RegisterResources(ServiceObject* uiEngine) {
         if (package) {
             auto registered = so::Call<host::UIEngine::RegisterResourcePackage>(uiEngine, package.Get());
             resourcesRegistered = registered.has_value();
+            // The store serves other templates from now on; the host announces no such change.
+            if (resourcesRegistered)
+                ui::TemplatesPreprocessor::Invalidate();
         }
     } catch (...) {
         // The engine refused (or failed): the resources stay unregistered and a later call tries
