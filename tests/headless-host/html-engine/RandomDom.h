@@ -7,11 +7,15 @@
 #include "headless-host/html-engine/dom/SelectorParser.h"
 #include "headless-host/html-engine/dom/SelectorQuery.h"
 #include "headless-host/html-engine/dom/Text.h"
+#include "headless-host/html-engine/dom/TreeIndex.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -207,6 +211,42 @@ inline std::string CompareWithReference(Element& scope, const SelectorList& sele
         return "QueryFirst differs";
     }
     return {};
+}
+
+// The index of `root`'s tree holds, for each name RandomDom uses, exactly the elements a walk finds,
+// in document order, and no empty list. Returns a description of the first difference, or nothing.
+inline std::string CompareIndexWithTree(Element& root) {
+    std::vector<Element*> elements{&root};
+    for (Node* node = NextInTreeOrder(root, root); node; node = NextInTreeOrder(*node, root)) {
+        if (node->IsElement()) {
+            elements.push_back(static_cast<Element*>(node));
+        }
+    }
+    const TreeIndex& index = root.IndexOfTree();
+    std::string difference;
+    auto compare = [&](TreeIndex::Key key, std::string_view name, auto has) {
+        std::vector<Element*> expected;
+        std::copy_if(elements.begin(), elements.end(), std::back_inserter(expected), has);
+        const std::vector<Element*>* list = index.Find(key, name);
+        if (difference.empty() && (list ? *list != expected || list->empty() : !expected.empty())) {
+            difference = "the list of " + std::string(name) + " holds " +
+                         std::to_string(list ? list->size() : 0) + " elements, the tree " +
+                         std::to_string(expected.size());
+        }
+    };
+    for (std::string_view name : {"a", "b", "c", "d", "a-b"}) {
+        compare(TreeIndex::Key::Class, name, [name](Element* e) { return e->HasClass(name); });
+    }
+    for (std::string_view name : {"x", "y", "z"}) {
+        compare(TreeIndex::Key::Id, name, [name](Element* e) { return e->Id() == name; });
+    }
+    for (std::string_view name : {"name", "lv", "id", "class"}) {
+        compare(TreeIndex::Key::Attribute, name, [name](Element* e) { return e->HasAttribute(name); });
+    }
+    for (std::string_view name : {"div", "span", "p", "li"}) {
+        compare(TreeIndex::Key::Tag, name, [name](Element* e) { return e->TagName() == name; });
+    }
+    return difference;
 }
 
 } // namespace html::testing

@@ -23,29 +23,8 @@ std::vector<Element*> ElementsOf(Element& root) {
     return elements;
 }
 
-// What each list of the index should hold, from a walk of the tree.
 void ExpectListsMatchTree(Element& root) {
-    TreeIndex& index = root.IndexOfTree();
-    const auto elements = ElementsOf(root);
-    auto expectList = [&](TreeIndex::Key key, std::string_view name, auto has) {
-        std::vector<Element*> expected;
-        std::copy_if(elements.begin(), elements.end(), std::back_inserter(expected), has);
-        const std::vector<Element*>* list = index.Find(key, name);
-        EXPECT_EQ(list ? *list : std::vector<Element*>{}, expected) << "list " << name;
-        EXPECT_TRUE(!list || !list->empty()) << "empty list " << name << " kept";
-    };
-    for (const char* name : {"a", "b", "c", "d", "a-b"}) {
-        expectList(TreeIndex::Key::Class, name, [name](Element* e) { return e->HasClass(name); });
-    }
-    for (const char* name : {"x", "y", "z"}) {
-        expectList(TreeIndex::Key::Id, name, [name](Element* e) { return e->Id() == name; });
-    }
-    for (const char* name : {"name", "lv", "id", "class"}) {
-        expectList(TreeIndex::Key::Attribute, name, [name](Element* e) { return e->HasAttribute(name); });
-    }
-    for (const char* name : {"div", "span", "p", "li"}) {
-        expectList(TreeIndex::Key::Tag, name, [name](Element* e) { return e->TagName() == name; });
-    }
+    EXPECT_EQ(testing::CompareIndexWithTree(root), "");
 }
 
 // Trees, mutations, scopes and selectors drawn from a fixed seed: a few thousand comparisons.
