@@ -136,14 +136,11 @@ const std::string& Element::Id() const {
     return id ? *id : kNoId;
 }
 
-bool Element::HasClass(std::string_view className) const {
-    const std::string* classes = GetAttribute("class");
-    if (!classes || className.empty()) {
-        return false;
-    }
-    // Searching for the name and checking its edges is much cheaper than splitting the list: most
-    // tests are misses, found by one search.
-    const std::string_view list = *classes;
+namespace {
+
+// Searching for the name and checking its edges is much cheaper than splitting the list: most
+// tests are misses, found by one search.
+bool ContainsClass(std::string_view list, std::string_view className) {
     for (std::size_t at = list.find(className); at != std::string_view::npos;
          at = list.find(className, at + 1)) {
         const std::size_t end = at + className.size();
@@ -153,6 +150,16 @@ bool Element::HasClass(std::string_view className) const {
         }
     }
     return false;
+}
+
+} // namespace
+
+bool Element::HasClass(std::string_view className) const {
+    const std::string* classes = GetAttribute("class");
+    if (!classes || className.empty()) {
+        return false;
+    }
+    return ContainsClass(*classes, className);
 }
 
 namespace {
@@ -215,10 +222,7 @@ bool Element::HasClassQuickly(std::string_view className) const {
     if (classesAt_ == kUnsummarized) {
         return HasClass(className);
     }
-    bool found = false;
-    ForEachClass(attributes_[classesAt_].value,
-                 [&](std::string_view name) { found = found || name == className; });
-    return found;
+    return ContainsClass(attributes_[classesAt_].value, className);
 }
 
 bool Element::SetState(std::uint32_t bitsToSet, std::uint32_t bitsToClear) {
