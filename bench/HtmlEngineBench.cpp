@@ -1,7 +1,9 @@
 // Parsing and selector queries of the HTML engine on a page of realistic panel markup, with
-// gumbo's parse of the same bytes as the peer figure.
+// gumbo's parse of the same bytes as the peer figure and the reference walk beside each indexed
+// query; a table after the run puts each pair side by side.
 #include "headless-host/html-engine/dom/Element.h"
 #include "headless-host/html-engine/dom/MarkupParser.h"
+#include "headless-host/html-engine/dom/SelectorCache.h"
 #include "headless-host/html-engine/dom/SelectorParser.h"
 #include "headless-host/html-engine/dom/SelectorQuery.h"
 
@@ -9,7 +11,10 @@
 #include <gumbo.h>
 
 #include <array>
+#include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -155,22 +160,54 @@ constexpr std::array kPanelQueries = std::to_array<PanelQuery>({
     {nullptr, ".props-panel:not([name=general]) .pg-view > .pg-item:nth-child(odd) .prop-view"},
 });
 
-void BM_Query(benchmark::State& state) {
-    const PanelQuery& query = kPanelQueries[static_cast<std::size_t>(state.range(0))];
-    html::Document document = html::MarkupParser().ParseDocument(PanelPage());
-    std::shared_ptr<html::Element> scope =
-        query.scope ? html::QueryFirst(*document.Root(), query.scope) : document.Root();
-    std::size_t matches = 0;
-    for (auto _ : state) {
-        auto found = html::QueryAll(*scope, query.selector);
-        matches = found.size();
-        benchmark::DoNotOptimize(found);
-    }
-    state.SetLabel(query.selector);
-    state.counters["matches"] = static_cast<double>(matches);
-    state.SetItemsProcessed(state.iterations());
+std::shared_ptr<html::Element> ScopeOf(const html::Document& document, const PanelQuery& query) {
+    return query.scope ? html::QueryFirst(*document.Root(), query.scope) : document.Root();
 }
-BENCHMARK(BM_Query)->DenseRange(0, static_cast<int>(kPanelQueries.size()) - 1);
+
+// Each query twice: walking the scope with the remembering matcher (the reference, as queries ran
+// before the tree index), and from the index.
+void RegisterQueryPair(std::size_t number) {
+    for (const bool useIndex : {false, true}) {
+        const std::string name =
+            std::string("BM_Query/") + (useIndex ? "indexed/" : "plain/") + std::to_string(number);
+        benchmark::RegisterBenchmark(name.c_str(), [number, useIndex](benchmark::State& state) {
+            const PanelQuery& query = kPanelQueries[number];
+            html::Document document = html::MarkupParser().ParseDocument(PanelPage());
+            std::shared_ptr<html::Element> scope = ScopeOf(document, query);
+            std::size_t matches = 0;
+            for (auto _ : state) {
+                auto found = html::QueryAll(*scope, *html::SelectorCache::Shared().Get(query.selector),
+                                            html::QueryOptions{.useIndex = useIndex});
+                matches = found.size();
+                benchmark::DoNotOptimize(found);
+            }
+            state.SetLabel(query.selector);
+            state.counters["matches"] = static_cast<double>(matches);
+            state.SetItemsProcessed(state.iterations());
+        });
+    }
+}
+
+// The panel's pattern: a class changes on one item, then a query runs; the index follows the change.
+void RegisterToggleThenQueryPair() {
+    for (const bool useIndex : {false, true}) {
+        const std::string name = std::string("BM_ToggleThenQuery/") + (useIndex ? "indexed" : "plain");
+        benchmark::RegisterBenchmark(name.c_str(), [useIndex](benchmark::State& state) {
+            html::Document document = html::MarkupParser().ParseDocument(PanelPage());
+            auto items = html::QueryAll(*document.Root(), ".pg-item");
+            std::size_t next = 0;
+            for (auto _ : state) {
+                html::Element& item = *items[next++ % items.size()];
+                const bool selected = item.HasClass("selected");
+                item.SetAttribute("class", selected ? "pg-item" : "pg-item selected");
+                benchmark::DoNotOptimize(
+                    html::QueryAll(*document.Root(), *html::SelectorCache::Shared().Get(".pg-item.selected"),
+                                   html::QueryOptions{.useIndex = useIndex}));
+            }
+            state.SetItemsProcessed(state.iterations());
+        });
+    }
+}
 
 // The editors' ancestor lookups: from a deep element to its group view, five levels at most.
 void BM_ClosestGroupView(benchmark::State& state) {
@@ -196,6 +233,87 @@ void BM_ParseSelector(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseSelector);
 
+// The console table, then each pair side by side: reference against index, gumbo against ours.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                seconds_[run.benchmark_name()] =
+                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                labels_[run.benchmark_name()] = run.report_label;
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override {
+        std::printf("\n%-22s %12s %12s %9s  %s\n", "query (CPU time)", "plain/us", "indexed/us", "speed-up",
+                    "selector");
+        for (const auto& [name, plain] : seconds_) {
+            const std::string prefix = "BM_Query/plain/";
+            std::string shown;
+            std::string other;
+            std::string label = labels_[name];
+            if (name.rfind(prefix, 0) == 0) {
+                shown = "Query/" + name.substr(prefix.size());
+                other = "BM_Query/indexed/" + name.substr(prefix.size());
+            } else if (name == "BM_ToggleThenQuery/plain") {
+                shown = "ToggleThenQuery";
+                other = "BM_ToggleThenQuery/indexed";
+                label = "class change, then .pg-item.selected";
+            } else {
+                continue;
+            }
+            auto indexed = seconds_.find(other);
+            if (indexed == seconds_.end()) {
+                continue;
+            }
+            std::printf("%-22s %12.2f %12.2f %8.1fx  %s\n", shown.c_str(), plain * 1e6, indexed->second * 1e6,
+                        plain / indexed->second, label.c_str());
+        }
+        auto ours = seconds_.find("BM_ParsePanelPage");
+        auto gumbo = seconds_.find("BM_ParsePanelPageGumbo");
+        if (ours != seconds_.end() && gumbo != seconds_.end()) {
+            std::printf("\n%-22s %12s %12s %9s\n", "parse (CPU time)", "gumbo/us", "ours/us", "ours is");
+            std::printf("%-22s %12.1f %12.1f %8.2fx faster\n", "panel page", gumbo->second * 1e6,
+                        ours->second * 1e6, gumbo->second / ours->second);
+        }
+        ConsoleReporter::Finalize();
+    }
+
+private:
+    std::map<std::string, double> seconds_;
+    std::map<std::string, std::string> labels_;
+};
+
+// The two ways must agree before their times mean anything.
+bool QueriesAgree() {
+    html::Document document = html::MarkupParser().ParseDocument(PanelPage());
+    for (const PanelQuery& query : kPanelQueries) {
+        std::shared_ptr<html::Element> scope = ScopeOf(document, query);
+        const auto& selector = *html::SelectorCache::Shared().Get(query.selector);
+        if (html::QueryAll(*scope, selector) != html::QueryAll(*scope, selector, {.useIndex = false})) {
+            std::fprintf(stderr, "%s: the index and the reference differ\n", query.selector);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (!QueriesAgree()) {
+        return 1;
+    }
+    for (std::size_t number = 0; number < kPanelQueries.size(); ++number) {
+        RegisterQueryPair(number);
+    }
+    RegisterToggleThenQueryPair();
+    benchmark::Initialize(&argc, argv);
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
