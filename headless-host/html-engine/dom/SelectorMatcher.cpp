@@ -6,7 +6,6 @@
 #include "headless-host/html-engine/dom/ElementState.h"
 #include "headless-host/html-engine/dom/Text.h"
 
-#include <algorithm>
 #include <array>
 #include <functional>
 #include <string_view>
@@ -127,33 +126,24 @@ bool MatchesSimple(const SimpleSelector& selector, const Element& element, bool 
     return false;
 }
 
-bool HasSiblingCombinator(const ComplexSelector& selector);
-
 } // namespace
 
 bool HasSiblingCombinator(const SelectorList& selectors) {
-    return std::any_of(selectors.selectors.begin(), selectors.selectors.end(),
-                       [](const ComplexSelector& selector) { return HasSiblingCombinator(selector); });
-}
-
-namespace {
-
-bool HasSiblingCombinator(const ComplexSelector& selector) {
-    for (const auto& compound : selector.compounds) {
-        if (compound.combinator == Combinator::NextSibling ||
-            compound.combinator == Combinator::SubsequentSibling) {
-            return true;
-        }
-        for (const auto& simple : compound.simpleSelectors) {
-            if (simple.argument && HasSiblingCombinator(*simple.argument)) {
+    for (const auto& selector : selectors.selectors) {
+        for (const auto& compound : selector.compounds) {
+            if (compound.combinator == Combinator::NextSibling ||
+                compound.combinator == Combinator::SubsequentSibling) {
                 return true;
+            }
+            for (const auto& simple : compound.simpleSelectors) {
+                if (simple.argument && HasSiblingCombinator(*simple.argument)) {
+                    return true;
+                }
             }
         }
     }
     return false;
 }
-
-} // namespace
 
 // How a failed match restricts the search of the compounds to its right. A descendant combinator
 // that met NotMatchedGlobally knows no ancestor further up can help, so it stops instead of
@@ -225,6 +215,9 @@ SelectorMatcher::MatchResult SelectorMatcher::MatchFrom(const ComplexSelector& s
 // it passes shares its outcome: a search starting there would have gone the same way.
 SelectorMatcher::MatchResult SelectorMatcher::Search(const ComplexSelector& selector, std::size_t index,
                                                      const Element* start, const Element& scope) {
+    if (!options_.rememberSearches) {
+        return SearchRecent(selector, index, start, scope);
+    }
     const bool upward = selector.compounds[index].combinator == Combinator::Descendant;
     // Where the search stops: a descendant search only at a final outcome; a sibling search also
     // when the compounds further left need another parent.
@@ -234,9 +227,6 @@ SelectorMatcher::MatchResult SelectorMatcher::Search(const ComplexSelector& sele
     };
     MatchResult outcome =
         upward ? MatchResult::NotMatchedGlobally : MatchResult::NotMatchedAndRestartFromClosestDescendant;
-    if (!options_.rememberSearches) {
-        return SearchRecent(selector, index, start, scope);
-    }
     std::vector<const Element*> passed;
     for (const Element* candidate = start; candidate;
          candidate = upward ? candidate->Parent() : candidate->PreviousElementSibling()) {

@@ -16,9 +16,11 @@ class Element;
 struct SelectorMatcherOptions {
     // Remember the outcome of every descendant and sibling search, and the sibling positions of
     // every parent seen. That keeps any selector linear in the tree's size but costs allocations on
-    // each test. Without it, a selector with no sibling combinator (see HasSiblingCombinator) is
-    // still cheap: its searches only climb ancestors and stop at the first final outcome; positions
-    // are counted on the spot among a few siblings. The results are the same either way.
+    // each test. Without it, the latest outcomes go into a small table that forgets, positions among
+    // a few siblings are counted on the spot and classes are tested through the element's class
+    // summary. Neighbours in document order share most of their searches, so that is cheaper for a
+    // selector without sibling combinator (see HasSiblingCombinator); with one, a long run of
+    // siblings could be searched again and again. The results are the same either way.
     bool rememberSearches = true;
 };
 

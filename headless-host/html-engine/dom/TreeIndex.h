@@ -16,7 +16,7 @@ class Node;
 struct Attribute;
 
 // Owned by the root of the tree it indexes; every element of that tree points to it (see
-// Element::TreeIndexOf). The tree's elements report each change that moves them in or out of a list:
+// Element::IndexOfTree). The tree's elements report each change that moves them in or out of a list:
 // subtrees entering and leaving, attributes set and removed. Lists hold each element once, in
 // document order: a subtree is contiguous in document order, so what it brings goes into one gap of
 // each list, found by one binary search, and removals never disturb the order.
