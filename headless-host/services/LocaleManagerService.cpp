@@ -129,7 +129,10 @@ LocaleManagerService::Load(const std::string& language, const std::filesystem::p
     generator.add_messages_domain(kDomain);
     // The catalogues are UTF-8; without the encoding in the name their texts would not widen.
     std::string name = (language.empty() ? std::string("C") : language) + ".UTF-8";
-    return std::make_shared<const Catalogue>(Catalogue{generator(name), CatalogueExists(folder, language)});
+    auto catalogue = std::make_shared<Catalogue>();
+    catalogue->locale = generator(name);
+    catalogue->found = CatalogueExists(folder, language);
+    return catalogue;
 }
 
 std::shared_ptr<const LocaleManagerService::Catalogue> LocaleManagerService::CurrentCatalogue() const {
@@ -206,11 +209,30 @@ SOResult LocaleManagerService::GetChangeCount(std::uint32_t* count) {
     return so::kOk;
 }
 
+std::wstring LocaleManagerService::Lookup(const Catalogue& catalogue, const wchar_t* context,
+                                          const wchar_t* text) {
+    // The key keeps context and text apart with a character neither holds.
+    std::wstring key = context != nullptr ? context : L"";
+    key += L'\x4';
+    key += text;
+    {
+        std::lock_guard lock(catalogue.cacheMutex);
+        if (auto found = catalogue.cache.find(key); found != catalogue.cache.end())
+            return found->second;
+    }
+    std::wstring translated = context != nullptr ? boost::locale::dpgettext(kDomain, context, text, catalogue.locale)
+                                                 : boost::locale::dgettext(kDomain, text, catalogue.locale);
+    std::lock_guard lock(catalogue.cacheMutex);
+    // Values are translated too (a label's text), so the cache is bounded: dropped when full.
+    if (catalogue.cache.size() >= kCacheLimit)
+        catalogue.cache.clear();
+    return catalogue.cache.try_emplace(std::move(key), std::move(translated)).first->second;
+}
+
 SOResult LocaleManagerService::Translate(wchar_t* buffer, std::uint32_t* inOutLength, const wchar_t* text) {
     if (text == nullptr)
         return so::kInvalidArgument;
-    return so::DeliverText(boost::locale::dgettext(kDomain, text, CurrentCatalogue()->locale), buffer,
-                           inOutLength);
+    return so::DeliverText(Lookup(*CurrentCatalogue(), nullptr, text), buffer, inOutLength);
 }
 
 SOResult LocaleManagerService::TranslateInContext(wchar_t* buffer, std::uint32_t* inOutLength,
@@ -220,8 +242,7 @@ SOResult LocaleManagerService::TranslateInContext(wchar_t* buffer, std::uint32_t
     // An empty context is no context, not gettext's distinct empty one.
     if (context == nullptr || *context == L'\0')
         return Translate(buffer, inOutLength, text);
-    return so::DeliverText(boost::locale::dpgettext(kDomain, context, text, CurrentCatalogue()->locale),
-                           buffer, inOutLength);
+    return so::DeliverText(Lookup(*CurrentCatalogue(), context, text), buffer, inOutLength);
 }
 
 SOResult LocaleManagerService::TranslatePlural(wchar_t* buffer, std::uint32_t* inOutLength,

@@ -11,8 +11,10 @@
 #include <filesystem>
 #include <locale>
 #include <memory>
+#include <mutex>
 #include <shared_mutex>
 #include <string>
+#include <unordered_map>
 
 namespace headless {
 
@@ -47,7 +49,15 @@ private:
     struct Catalogue {
         std::locale locale;
         bool found = false;
+        // Lookups already made: the panel asks for the same few texts for every property, and
+        // twice each (the length, then the text), while a catalogue lookup goes through the
+        // locale's facets every time. Cleared with the catalogue when the language changes.
+        mutable std::mutex cacheMutex;
+        mutable std::unordered_map<std::wstring, std::wstring> cache;
     };
+    static constexpr std::size_t kCacheLimit = 4096;
+    // The translation of `text` in `context` (none when empty), through the catalogue's cache.
+    static std::wstring Lookup(const Catalogue& catalogue, const wchar_t* context, const wchar_t* text);
 
     // Builds the catalogue of a language from the folder; no lock held.
     static std::shared_ptr<const Catalogue> Load(const std::string& language,

@@ -95,6 +95,9 @@ TEST(LocaleManager, PluralFormFollowsTheCount) {
 TEST(LocaleManager, LanguageWithoutCatalogueLeavesTextsUntranslated) {
     so::Ref service = MakeService("de");
     EXPECT_EQ(HasCatalogue(service), 1u);
+    // Asked before the change (and so remembered), in a context and without one.
+    EXPECT_EQ(InContext(service, L"dialog button", L"MAKE DEFAULT"), L"ALS STANDARD FESTLEGEN");
+    EXPECT_EQ(Text<LocaleManager::Translate>(service, L"MAKE DEFAULT"), L"MAKE DEFAULT");
     so::Call<LocaleManager::SetLanguage>(service.Get(), L"fr");
     EXPECT_EQ(HasCatalogue(service), 0u);
     EXPECT_EQ(InContext(service, L"dialog button", L"MAKE DEFAULT"), L"MAKE DEFAULT");
