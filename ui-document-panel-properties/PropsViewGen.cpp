@@ -67,8 +67,13 @@ Placeholders GroupPlaceholders(const std::wstring& id, const std::wstring& name,
     return all;
 }
 
+// Every property's id carries one: formatted by hand, since a format object per property showed in
+// the rebuild's profile.
 std::wstring Hex16(std::uint64_t key) {
-    return (boost::wformat(L"%016x") % key).str();
+    std::wstring text(16, L'0');
+    for (auto digit = text.rbegin(); key != 0; ++digit, key >>= 4)
+        *digit = L"0123456789abcdef"[key & 0xF];
+    return text;
 }
 
 // The first sub-group (in index order) named as the remembered choice for `ownerName`, else 0.

@@ -28,8 +28,9 @@ std::wstring PropertyHandler_Label::LabelText(ServiceObject* property) {
 
 std::wstring PropertyHandler_Label::BuildHtmlCode(ServiceObject* property) {
     std::optional<std::wstring> name = GetPropertyName(property);
-    // Read here too, so that a property that cannot be read shows the error view.
-    LabelText(property);
+    // Read here too, so that a property that cannot be read shows the error view; the text itself
+    // (and its translation) is made once, when the view is in the page.
+    ReadString(property);
     ui::TemplatesPreprocessor fill =
         BeginFill(L"property-label.template.htm", property, name ? &*name : nullptr);
     // As the multi-line texts, the label's text reaches the view as it is, but once the view is in
