@@ -220,8 +220,9 @@ std::wstring LocaleManagerService::Lookup(const Catalogue& catalogue, const wcha
         if (auto found = catalogue.cache.find(key); found != catalogue.cache.end())
             return found->second;
     }
-    std::wstring translated = context != nullptr ? boost::locale::dpgettext(kDomain, context, text, catalogue.locale)
-                                                 : boost::locale::dgettext(kDomain, text, catalogue.locale);
+    std::wstring translated = context != nullptr
+                                  ? boost::locale::dpgettext(kDomain, context, text, catalogue.locale)
+                                  : boost::locale::dgettext(kDomain, text, catalogue.locale);
     std::lock_guard lock(catalogue.cacheMutex);
     // Values are translated too (a label's text), so the cache is bounded: dropped when full.
     if (catalogue.cache.size() >= kCacheLimit)
