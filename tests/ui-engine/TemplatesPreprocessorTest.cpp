@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -305,7 +306,25 @@ TEST_F(TemplatesPreprocessorCache, RuleSetsOfOneTemplateShareOneRead) {
               L"PROPERTY_ID 2");
     EXPECT_EQ(TemplatesPreprocessor(kPath).AddRule(L"PROPERTY_VALUE", RuleAction::Remove).Do(),
               L"PROPERTY_ID ");
-    EXPECT_EQ(TemplatesPreprocessor(kPath).AddRule(L"PROPERTY_\\w+", RuleAction::Replace, L"3").Do(), L"3 3");
+    // The same characters split between two rules.
+    EXPECT_EQ(TemplatesPreprocessor(kPath)
+                  .AddRule(L"PROPERTY_", RuleAction::Replace, L"p")
+                  .AddRule(L"VALUE", RuleAction::Replace, L"v")
+                  .Do(),
+              L"pID pv");
+    EXPECT_EQ(TemplatesPreprocessor(kPath)
+                  .AddRule(L"PROPERTY_VAL", RuleAction::Replace, L"p")
+                  .AddRule(L"UE", RuleAction::Replace, L"v")
+                  .Do(),
+              L"PROPERTY_ID pv");
+    EXPECT_EQ(TemplatesPreprocessor(kPath).AddRule(L"PROPERTY_(\\w+)", RuleAction::Replace, L"3").Do(),
+              L"3 3");
+    // The same pattern computed: its sub-expressions are kept for it alone.
+    EXPECT_EQ(TemplatesPreprocessor(kPath)
+                  .AddRule(L"PROPERTY_(\\w+)", RuleAction::ReplaceComputed,
+                           [](const std::vector<std::wstring>& groups) { return groups.at(0); })
+                  .Do(),
+              L"ID VALUE");
     EXPECT_EQ(store->requests, 1);
 }
 
@@ -316,6 +335,22 @@ TEST_F(TemplatesPreprocessorCache, InvalidateMakesTheNextFillReadTheStoreAgain) 
     EXPECT_EQ(Fill(kPath, L"", L"2"), L"old PROPERTY_VALUE2"); // nothing announced the change
     TemplatesPreprocessor::Invalidate();
     EXPECT_EQ(Fill(kPath, L"", L"3"), L"new PROPERTY_VALUE3");
+    EXPECT_EQ(store->requests, 2);
+}
+
+// A language switch while a fill reads the template: that fill finishes with what it read, but
+// keeps none of it for the next.
+TEST_F(TemplatesPreprocessorCache, FillOverlappingAnInvalidateKeepsNothing) {
+    store->templates[kPath] = Utf8Template(L"old PROPERTY_VALUE");
+    bool switched = false;
+    store->whileReading = [&] {
+        if (std::exchange(switched, true))
+            return;
+        store->templates[kPath] = Utf8Template(L"new PROPERTY_VALUE");
+        TemplatesPreprocessor::Invalidate();
+    };
+    EXPECT_EQ(Fill(kPath, L"", L"1"), L"old PROPERTY_VALUE1");
+    EXPECT_EQ(Fill(kPath, L"", L"2"), L"new PROPERTY_VALUE2");
     EXPECT_EQ(store->requests, 2);
 }
 

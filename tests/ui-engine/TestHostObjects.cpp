@@ -44,6 +44,8 @@ SOResult TestResourceStore::GetResource(const wchar_t* path, ServiceObject** blo
     auto found = templates.find(path);
     if (found != templates.end())
         *blob = TestBlob::Make(found->second).Detach();
+    if (whileReading)
+        whileReading();
     return so::kOk;
 }
 

@@ -7,6 +7,7 @@
 #include "service-common/ServiceObjectPtr.h"
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -40,6 +41,8 @@ public:
     // Read from several threads by the concurrency tests; change it only while no fill runs.
     std::map<std::wstring, std::string> templates;
     std::atomic<int> requests{0};
+    // Runs inside every GetResource, after the blob is made: what happens while a fill reads.
+    std::function<void()> whileReading;
 };
 
 class TestResourceService : public so::ObjectBase {
