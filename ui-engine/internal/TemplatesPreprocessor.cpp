@@ -7,7 +7,6 @@
 #include "service-common/TextConversion.h"
 
 #include <boost/format.hpp>
-
 #include <boost/regex.hpp>
 
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 namespace ui {
 
@@ -438,7 +438,11 @@ public:
     }
 
     void Add(const std::wstring& path, std::shared_ptr<const PreparedFill> fill, std::uint64_t generation) {
-        std::list<Entry> dropped;
+        // What this drops is released after the lock: the last reference to a text releases the
+        // store's weak reference, which calls into the host.
+        std::list<Entry> droppedEntries;
+        std::vector<std::shared_ptr<const PreparedFill>> droppedFills;
+        std::shared_ptr<const TemplateText> droppedText;
         std::lock_guard lock(mutex_);
         if (generation != generation_)
             return;
@@ -449,16 +453,23 @@ public:
             byPath_.emplace(entry->path, entries_.begin());
         } else if (entry->text != fill->source) {
             // Read again (through another store): what was prepared from the old text is stale.
-            entry->text = fill->source;
-            entry->fills.clear();
+            droppedText = std::exchange(entry->text, fill->source);
+            droppedFills.swap(entry->fills);
         }
-        std::erase_if(entry->fills, [&](const auto& kept) { return kept->IsFor(*fill); });
+        auto same = std::find_if(entry->fills.begin(), entry->fills.end(),
+                                 [&](const auto& kept) { return kept->IsFor(*fill); });
+        if (same != entry->fills.end()) {
+            droppedFills.push_back(std::move(*same));
+            entry->fills.erase(same);
+        }
         entry->fills.insert(entry->fills.begin(), std::move(fill));
-        if (entry->fills.size() > TemplatesPreprocessor::kCachedRuleSetsPerTemplate)
+        if (entry->fills.size() > TemplatesPreprocessor::kCachedRuleSetsPerTemplate) {
+            droppedFills.push_back(std::move(entry->fills.back()));
             entry->fills.pop_back();
+        }
         if (entries_.size() > TemplatesPreprocessor::kCachedTemplatesLimit) {
             byPath_.erase(entries_.back().path);
-            dropped.splice(dropped.begin(), entries_, std::prev(entries_.end()));
+            droppedEntries.splice(droppedEntries.begin(), entries_, std::prev(entries_.end()));
         }
     }
 

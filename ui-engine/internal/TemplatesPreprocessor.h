@@ -123,7 +123,8 @@ public:
 
     // Loads, decodes and processes the template into `result`. `blobHolder` is the caller's empty
     // reference: Do fills it with the loaded blob (unless the caller put one there) and releases it
-    // on every exit. A missing template gives an empty result without error.
+    // on every exit. A missing template gives an empty result without error. A template the cache
+    // holds is not read again: the store is asked for it only when the cache cannot answer.
     //
     // Raises ServiceObjectException with kTemplateErrorCode for a template that is neither UTF-16LE
     // nor UTF-8 with a byte-order mark, and for any runtime error while loading or processing (a
