@@ -290,6 +290,33 @@ void Element::InsertChild(std::size_t index, std::shared_ptr<Node> child) {
     }
 }
 
+void Element::AppendChildrenOf(Element& donor) {
+    for (const Node* ancestor = this; ancestor; ancestor = ancestor->Parent()) {
+        if (ancestor == &donor) {
+            throw std::invalid_argument(
+                "AppendChildrenOf: an element cannot take its own ancestor's children");
+        }
+    }
+    if (donor.children_.empty()) {
+        return;
+    }
+    if (donor.treeIndex_) {
+        donor.treeIndex_->RemoveSubtrees(donor.children_);
+    }
+    std::vector<std::shared_ptr<Node>> moved = std::move(donor.children_);
+    donor.children_.clear();
+    const std::size_t first = children_.size();
+    children_.reserve(first + moved.size());
+    for (auto& node : moved) {
+        node->parent_ = this;
+        children_.push_back(std::move(node));
+    }
+    Renumber(first);
+    if (treeIndex_) {
+        treeIndex_->AddSubtrees(children_, first);
+    }
+}
+
 std::shared_ptr<Node> Element::RemoveChild(Node& child) {
     if (child.parent_ != this) {
         return nullptr;

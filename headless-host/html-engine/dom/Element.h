@@ -65,6 +65,10 @@ public:
     // Inserting an element into itself or into one of its descendants throws std::invalid_argument.
     void InsertChild(std::size_t index, std::shared_ptr<Node> child);
     void AppendChild(std::shared_ptr<Node> child) { InsertChild(children_.size(), std::move(child)); }
+    // Moves every child of `donor` to the end of this element's children, in order; an indexed
+    // tree takes them all in at once. `donor` must not be this element or one of its ancestors
+    // (std::invalid_argument).
+    void AppendChildrenOf(Element& donor);
     // Returns the removed child's handle, or null when `child` is not a child of this element.
     std::shared_ptr<Node> RemoveChild(Node& child);
     void RemoveAllChildren();

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <optional>
 #include <unordered_map>
 
 namespace html {
@@ -146,10 +147,12 @@ struct ParseSession {
 // One pass over one input: the markup given to the parser, or the markup of one include.
 class ParserRun {
 public:
+    // `baseDepth` is the depth the content will have in the end, when `base` stands in for another
+    // element; by default, `base`'s own.
     ParserRun(ParseSession& session, std::string_view input, std::string source, int includeDepth,
-              Element& base, Document* document)
+              Element& base, Document* document, std::optional<std::size_t> baseDepth = std::nullopt)
         : session_(session), source_(std::move(source)), includeDepth_(includeDepth), document_(document),
-          baseDepth_(DepthOf(base)) {
+          baseDepth_(baseDepth ? *baseDepth : DepthOf(base)) {
         if (input.starts_with(kByteOrderMark)) {
             input.remove_prefix(kByteOrderMark.size());
         }
@@ -771,8 +774,12 @@ void MarkupParser::SetInnerHtml(Element& target, std::string_view utf8) {
     diagnostics_.clear();
     target.RemoveAllChildren();
     ParseSession session{options_, diagnostics_};
-    ParserRun run(session, utf8, "", 0, target, nullptr);
+    // Parsed apart and handed over whole: built in place, each element would enter an indexed tree
+    // on its own, and find its place in each of its lists on its own.
+    auto container = Element::Create(target.TagName());
+    ParserRun run(session, utf8, "", 0, *container, nullptr, DepthOf(target));
     run.Run();
+    target.AppendChildrenOf(*container);
 }
 
 std::vector<std::shared_ptr<Node>> MarkupParser::ParseFragment(std::string_view utf8) {

@@ -138,7 +138,7 @@ void TreeIndex::MergeIncoming() {
     staged_.clear();
 }
 
-void TreeIndex::AddSubtree(Element& subtreeRoot) {
+void TreeIndex::StageSubtree(Element& subtreeRoot) {
     ForEachElement(subtreeRoot, [this](Element& element) {
         element.treeIndex_ = this;
         Stage(element, Key::Tag, element.TagName());
@@ -146,6 +146,21 @@ void TreeIndex::AddSubtree(Element& subtreeRoot) {
             ForEachKey(attribute, false, [&](Key key, std::string_view name) { Stage(element, key, name); });
         }
     });
+}
+
+void TreeIndex::AddSubtree(Element& subtreeRoot) {
+    StageSubtree(subtreeRoot);
+    MergeIncoming();
+}
+
+void TreeIndex::AddSubtrees(const std::vector<std::shared_ptr<Node>>& nodes, std::size_t first) {
+    // Consecutive siblings' subtrees follow one another in document order: together they are one
+    // contiguous run, which each list takes in at one gap.
+    for (std::size_t i = first; i < nodes.size(); ++i) {
+        if (nodes[i]->IsElement()) {
+            StageSubtree(static_cast<Element&>(*nodes[i]));
+        }
+    }
     MergeIncoming();
 }
 

@@ -35,6 +35,9 @@ public:
 
     // `subtreeRoot` and its descendant elements have just entered the tree.
     void AddSubtree(Element& subtreeRoot);
+    // The same for consecutive siblings that entered together (`nodes` from `first` on; other nodes
+    // than elements are passed over): one merge into each list for all of them.
+    void AddSubtrees(const std::vector<std::shared_ptr<Node>>& nodes, std::size_t first);
     // These nodes and their descendants are about to leave the tree (other nodes are ignored).
     void RemoveSubtrees(const std::vector<std::shared_ptr<Node>>& subtreeRoots);
     void RemoveSubtree(Element& subtreeRoot);
@@ -62,6 +65,7 @@ private:
     template <typename Visit>
     static void ForEachKey(const Attribute& attribute, bool valueOnly, Visit visit);
     void Stage(Element& element, Key key, std::string_view name);
+    void StageSubtree(Element& subtreeRoot);
     void Mark(Key key, std::string_view name);
     void MergeIncoming();
     void CompactTouched();

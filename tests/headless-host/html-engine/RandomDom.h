@@ -57,7 +57,7 @@ public:
             }
         }
         Element& element = *elements[choose_(elements.size())];
-        switch (choose_(9)) {
+        switch (choose_(10)) {
         case 0:
             element.SetAttribute("class", ClassList());
             break;
@@ -93,6 +93,16 @@ public:
                 element.SetTextContent("x");
             }
             break;
+        case 8: {
+            // Takes over all the children of another element (maybe of another tree).
+            Element& donor = *elements[choose_(elements.size())];
+            try {
+                element.AppendChildrenOf(donor);
+            } catch (const std::invalid_argument&) {
+                // from itself or an ancestor: refused, nothing changed
+            }
+            break;
+        }
         default:
             element.SetAttribute("id", Pick(kIds));
             break;

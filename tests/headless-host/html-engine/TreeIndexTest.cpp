@@ -84,6 +84,49 @@ TEST(TreeIndex, RemovedSubtreeGetsItsOwnIndexAndGivesItUpWhenInsertedAgain) {
     EXPECT_EQ(found[2]->Id(), "x");
 }
 
+TEST(TreeIndex, MarkupSetIntoAnIndexedTreeTakesItsPlaceInDocumentOrder) {
+    Document document =
+        MarkupParser().ParseDocument("<div id=a class=k></div><div id=b class=k><p class=k></p></div>");
+    Element& root = *document.Root();
+    ASSERT_EQ(QueryAll(root, ".k").size(), 3u); // the index exists from here on
+    auto a = QueryFirst(root, "#a");
+    MarkupParser().SetInnerHtml(*a, "<span class=k id=s></span>text<i class=k><b class=k></b></i>");
+    ExpectListsMatchTree(root);
+    std::vector<std::string> order;
+    for (const auto& element : QueryAll(root, ".k")) {
+        order.push_back(element->TagName() + "#" + element->Id());
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"div#a", "span#s", "i#", "b#", "div#b", "p#"}));
+    // Replaced again: what left is gone from the lists.
+    MarkupParser().SetInnerHtml(*a, "<em class=k></em>");
+    ExpectListsMatchTree(root);
+    EXPECT_EQ(QueryAll(root, ".k").size(), 4u);
+    EXPECT_EQ(QueryFirst(root, "#s"), nullptr);
+}
+
+TEST(TreeIndex, ChildrenHandedOverWholeKeepTheirOrderAndLeaveTheirIndex) {
+    Document document = MarkupParser().ParseDocument("<ul class=k></ul><ol><li class=k id=1></li></ol>");
+    Element& root = *document.Root();
+    auto donor = Element::Create("div");
+    MarkupParser().SetInnerHtml(*donor, "<li class=k id=2></li> <li class=k id=3><b class=k></b></li>");
+    ASSERT_EQ(QueryAll(*donor, ".k").size(), 3u); // the donor is a root with its own index
+    ASSERT_EQ(QueryAll(root, ".k").size(), 2u);
+    auto list = QueryFirst(root, "ul");
+    list->AppendChildrenOf(*donor);
+    EXPECT_TRUE(donor->Children().empty());
+    EXPECT_EQ(QueryAll(*donor, ".k").size(), 0u);
+    ExpectListsMatchTree(root);
+    ExpectListsMatchTree(*donor);
+    std::vector<std::string> ids;
+    for (const auto& element : QueryAll(root, "li.k")) {
+        ids.push_back(element->Id());
+    }
+    EXPECT_EQ(ids, (std::vector<std::string>{"2", "3", "1"}));
+    EXPECT_EQ(list->Children().size(), 3u); // the text between them came along
+    EXPECT_THROW(QueryFirst(root, "b")->AppendChildrenOf(*list), std::invalid_argument);
+    EXPECT_EQ(list->Children().size(), 3u);
+}
+
 TEST(TreeIndex, SurvivorsOfADyingIndexedRootAreQueriedOnTheirOwn) {
     std::shared_ptr<Element> survivor;
     {
