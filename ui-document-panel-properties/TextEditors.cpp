@@ -39,10 +39,24 @@ std::wstring PropertyHandler_Label::BuildHtmlCode(ServiceObject* property) {
     return fill.Do();
 }
 
+namespace {
+
+// The label's text is markup, parsed inside the view. Most labels hold none, and for a text without
+// anything the parser would read differently (a tag, a reference, a line end it normalises, a
+// leading byte-order mark it drops) setting the text gives the same view without a parse.
+void ShowLabelText(const ui::Element& view, const std::wstring& text) {
+    if (text.find_first_of(std::wstring_view(L"<&\r\uFEFF\0", 5)) == std::wstring::npos)
+        view.SetText(text);
+    else
+        view.SetInnerHtml(so::Utf8FromWide(text));
+}
+
+} // namespace
+
 void PropertyHandler_Label::OnAttached() {
     if (so::Ref property = propertyRef.Lock()) {
         if (ui::Element view = AttachedElement().FindFirst(".prop-view-label"))
-            view.SetInnerHtml(so::Utf8FromWide(LabelText(property.Get())));
+            ShowLabelText(view, LabelText(property.Get()));
     }
     PropertyHandler_Base::OnAttached();
 }
@@ -54,7 +68,7 @@ void PropertyHandler_Label::OnPropChange() {
     ui::Element view = AttachedElement().FindFirst(".prop-view-label");
     if (!view)
         return;
-    view.SetInnerHtml(so::Utf8FromWide(LabelText(property.Get())));
+    ShowLabelText(view, LabelText(property.Get()));
     FireEvent(PROP_VIEW_REFRESHED);
 }
 
