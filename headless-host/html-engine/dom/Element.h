@@ -81,6 +81,12 @@ public:
     // kept up to date from then on. Valid while the element stays in that tree.
     TreeIndex& IndexOfTree();
 
+    // A number the engine's runtime leaves on an element it has bound (which of its registries did
+    // it), so that the many plain elements of a page need no record of their own. Opaque here;
+    // 0 until set.
+    std::uint64_t BindingMark() const { return bindingMark_; }
+    void SetBindingMark(std::uint64_t mark) { bindingMark_ = mark; }
+
 private:
     friend class TreeIndex;
 
@@ -92,6 +98,7 @@ private:
     std::string tagName_;
     std::vector<Attribute> attributes_;
     std::uint32_t state_ = 0;
+    std::uint64_t bindingMark_ = 0;
     bool leavingTreeIndex_ = false; // marked for removal while the index compacts
     mutable bool classSummaryValid_ = false;
     mutable std::uint16_t classesAt_ = 0; // the position of the "class" attribute, if any

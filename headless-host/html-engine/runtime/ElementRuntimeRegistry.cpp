@@ -10,11 +10,22 @@
 #include "service-common/HostCall.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace html {
 
-ElementRuntimeRegistry::ElementRuntimeRegistry(Window& window) : window_(window) {}
+namespace {
+
+std::uint64_t NewBindingMark() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+} // namespace
+
+ElementRuntimeRegistry::ElementRuntimeRegistry(Window& window)
+    : window_(window), bindingMark_(NewBindingMark()) {}
 
 ElementRuntimeRegistry::~ElementRuntimeRegistry() = default;
 
@@ -135,12 +146,20 @@ ElementRuntimeRegistry::ElementRuntime& ElementRuntimeRegistry::RuntimeOf(Elemen
 }
 
 Behavior* ElementRuntimeRegistry::BehaviorOf(Element& element) {
-    ElementRuntime* runtime = &RuntimeOf(element);
-    if (!runtime->bound) {
-        runtime->bound = true;
-        runtime->behavior = Behaviors::Create(window_.Bindings().BehaviorNameFor(element));
-        if (runtime->behavior) {
+    ElementRuntime* runtime = Find(element);
+    const bool bound = element.BindingMark() == bindingMark_ || (runtime != nullptr && runtime->bound);
+    if (!bound) {
+        // Marked before anything runs, so that a behaviour or an initialiser asking again does not
+        // bind twice. Only an element with a behaviour gets an entry for it.
+        element.SetBindingMark(bindingMark_);
+        if (std::unique_ptr<Behavior> behavior =
+                Behaviors::Create(window_.Bindings().BehaviorNameFor(element))) {
+            runtime = &RuntimeOf(element);
+            runtime->bound = true;
+            runtime->behavior = std::move(behavior);
             runtime->behavior->OnBound(window_, element);
+        } else if (runtime != nullptr) {
+            runtime->bound = true;
         }
         RunInitializers(element);
         runtime = Find(element);
@@ -233,6 +252,9 @@ void ElementRuntimeRegistry::Leave(Element& root) {
     };
     std::vector<Leaving> leaving;
     for (const auto& element : SubtreeElements(root)) {
+        if (element->BindingMark() == bindingMark_) {
+            element->SetBindingMark(0); // bound again if it comes back
+        }
         auto found = runtime_.find(element.get());
         if (found != runtime_.end()) {
             leaving.push_back({element, std::move(found->second)});

@@ -6,6 +6,7 @@
 #include "host/HtmlEngineApi.h"
 #include "service-common/ServiceObjectPtr.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -69,7 +70,7 @@ private:
         std::shared_ptr<Element> pin;
         std::vector<so::Ref> handlers;
         std::unique_ptr<Behavior> behavior;
-        bool bound = false;
+        bool bound = false; // also for an element whose mark another registry set since
     };
 
     ElementRuntime* Find(const Element& element);
@@ -79,6 +80,9 @@ private:
     void DetachAllHandlers(ElementRuntime& runtime, Element& element);
 
     Window& window_;
+    // Left on every element this registry binds (Element::BindingMark): plain elements are bound
+    // without an entry. Never reused, unlike the registry's address.
+    const std::uint64_t bindingMark_;
     std::unordered_map<const Element*, std::unique_ptr<ElementRuntime>> runtime_;
     std::size_t sweptSize_ = 0;
 };

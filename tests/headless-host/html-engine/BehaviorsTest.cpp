@@ -458,6 +458,24 @@ TEST_F(Behaviors, HostInitializersRunWhenElementsAppear) {
     Find("#fonts > vlist");
 }
 
+TEST_F(Behaviors, AnElementIsBoundOnceWhileItStaysInThePage) {
+    std::vector<std::string> seen;
+    window_.WhenBound(".probe", [&](HELEMENT element) { seen.push_back(IdOf(element)); });
+    Load("<div id=box><div class=probe id=plain>p</div><widget type=select class=probe "
+         "id=select></widget></div>");
+    EXPECT_THAT(seen, ElementsAre("plain", "select"));
+    // Asked about again, plain or with a behaviour, neither is bound again.
+    EXPECT_EQ(TextOf(Find("#plain").Get()), L"p");
+    TextOf(Find("#select").Get());
+    driver_.Click(Find("#plain").Get());
+    EXPECT_THAT(seen, ElementsAre("plain", "select"));
+    // New content is bound as it comes.
+    const std::string markup = "<div class=probe id=again></div>";
+    Api().SetElementHtml(Find("#box").Get(), markup.data(), std::uint32_t(markup.size()), kSetInnerHtml);
+    TextOf(Find("#again").Get());
+    EXPECT_THAT(seen, ElementsAre("plain", "select", "again"));
+}
+
 // ---- Sliders ------------------------------------------------------------------------------------------
 
 TEST_F(Behaviors, SliderShowsItsValueInItsBuddyHoweverItChanges) {
