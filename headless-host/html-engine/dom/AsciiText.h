@@ -53,6 +53,26 @@ inline std::string_view TrimAsciiWhitespace(std::string_view text) {
     return text;
 }
 
+// Calls `visit` with each run of characters between ASCII whitespace (the tokens of a class list),
+// in order, repeats included.
+template <typename Visit>
+void ForEachAsciiToken(std::string_view list, Visit visit) {
+    std::size_t at = 0;
+    while (at < list.size()) {
+        while (at < list.size() && IsAsciiWhitespace(list[at])) {
+            ++at;
+        }
+        std::size_t end = at;
+        while (end < list.size() && !IsAsciiWhitespace(list[end])) {
+            ++end;
+        }
+        if (end > at) {
+            visit(list.substr(at, end - at));
+        }
+        at = end;
+    }
+}
+
 inline bool StartsWithAsciiCaseInsensitive(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualsAsciiCaseInsensitive(text.substr(0, prefix.size()), prefix);
 }

@@ -164,24 +164,6 @@ bool Element::HasClass(std::string_view className) const {
 
 namespace {
 
-template <typename Visit>
-void ForEachClass(std::string_view list, Visit visit) {
-    std::size_t at = 0;
-    while (at < list.size()) {
-        while (at < list.size() && IsAsciiWhitespace(list[at])) {
-            ++at;
-        }
-        std::size_t end = at;
-        while (end < list.size() && !IsAsciiWhitespace(list[end])) {
-            ++end;
-        }
-        if (end > at) {
-            visit(list.substr(at, end - at));
-        }
-        at = end;
-    }
-}
-
 // Cheap rather than thorough: the summary only has to tell the usual classes of a page apart, and
 // a false positive costs one look at the attribute.
 std::uint64_t ClassBit(std::string_view className) {
@@ -208,8 +190,8 @@ bool Element::HasClassQuickly(std::string_view className) const {
                 classSummary_ = ~std::uint64_t{0};
                 if (i < kUnsummarized) {
                     classSummary_ = 0;
-                    ForEachClass(attributes_[i].value,
-                                 [this](std::string_view name) { classSummary_ |= ClassBit(name); });
+                    ForEachAsciiToken(attributes_[i].value,
+                                      [this](std::string_view name) { classSummary_ |= ClassBit(name); });
                 }
                 break;
             }

@@ -84,21 +84,7 @@ void TreeIndex::ForEachKey(const Attribute& attribute, bool valueOnly, Visit vis
             visit(Key::Id, std::string_view(attribute.value));
         }
     } else if (EqualsAsciiCaseInsensitive(attribute.name, "class")) {
-        const std::string_view list = attribute.value;
-        std::size_t at = 0;
-        while (at < list.size()) {
-            while (at < list.size() && IsAsciiWhitespace(list[at])) {
-                ++at;
-            }
-            std::size_t end = at;
-            while (end < list.size() && !IsAsciiWhitespace(list[end])) {
-                ++end;
-            }
-            if (end > at) {
-                visit(Key::Class, list.substr(at, end - at));
-            }
-            at = end;
-        }
+        ForEachAsciiToken(attribute.value, [&](std::string_view name) { visit(Key::Class, name); });
     }
 }
 
