@@ -6,6 +6,7 @@
 #include "headless-host/html-engine/dom/Element.h"
 #include "headless-host/html-engine/dom/ElementState.h"
 #include "headless-host/html-engine/dom/ElementTree.h"
+#include "headless-host/html-engine/dom/TreeIndex.h"
 #include "headless-host/html-engine/runtime/CivilTime.h"
 #include "headless-host/html-engine/runtime/Window.h"
 #include "service-common/TextConversion.h"
@@ -553,16 +554,11 @@ private:
         if (buddyId == nullptr || buddyId->empty() || !window.IsInDocument(self)) {
             return;
         }
-        // Every slider of a freshly set page looks for its buddy: walk without collecting.
-        Element& root = window.Root();
-        for (Node* node = &root; node != nullptr; node = NextInTreeOrder(*node, root)) {
-            if (!node->IsElement())
-                continue;
-            auto& element = static_cast<Element&>(*node);
-            if (element.Id() == *buddyId) {
-                window.SetText(element, std::to_wstring(value_));
-                return;
-            }
+        // Every slider of a freshly set page looks for its buddy: through the page's index of ids,
+        // whose first entry is the first such element in document order.
+        const std::vector<Element*>* withId = window.Root().IndexOfTree().Find(TreeIndex::Key::Id, *buddyId);
+        if (withId != nullptr && !withId->empty()) {
+            window.SetText(*withId->front(), std::to_wstring(value_));
         }
     }
 
