@@ -146,24 +146,19 @@ ElementRuntimeRegistry::ElementRuntime& ElementRuntimeRegistry::RuntimeOf(Elemen
 }
 
 Behavior* ElementRuntimeRegistry::BehaviorOf(Element& element) {
-    ElementRuntime* runtime = Find(element);
-    const bool bound = element.BindingMark() == bindingMark_ || (runtime != nullptr && runtime->bound);
-    if (!bound) {
+    if (element.BindingMark() != bindingMark_) {
         // Marked before anything runs, so that a behaviour or an initialiser asking again does not
         // bind twice. Only an element with a behaviour gets an entry for it.
         element.SetBindingMark(bindingMark_);
         if (std::unique_ptr<Behavior> behavior =
                 Behaviors::Create(window_.Bindings().BehaviorNameFor(element))) {
-            runtime = &RuntimeOf(element);
-            runtime->bound = true;
-            runtime->behavior = std::move(behavior);
-            runtime->behavior->OnBound(window_, element);
-        } else if (runtime != nullptr) {
-            runtime->bound = true;
+            ElementRuntime& runtime = RuntimeOf(element);
+            runtime.behavior = std::move(behavior);
+            runtime.behavior->OnBound(window_, element);
         }
         RunInitializers(element);
-        runtime = Find(element);
     }
+    ElementRuntime* runtime = Find(element);
     return runtime != nullptr ? runtime->behavior.get() : nullptr;
 }
 

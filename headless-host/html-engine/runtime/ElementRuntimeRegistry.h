@@ -70,7 +70,6 @@ private:
         std::shared_ptr<Element> pin;
         std::vector<so::Ref> handlers;
         std::unique_ptr<Behavior> behavior;
-        bool bound = false; // also for an element whose mark another registry set since
     };
 
     ElementRuntime* Find(const Element& element);
